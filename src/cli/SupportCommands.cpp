@@ -64,7 +64,8 @@ int RunInspectText(const InspectTextArgs& args) {
 
 }  // namespace
 
-void AddSupportCommands(CLI::App& app, int& exitCode) {
+void AddSupportCommands(CLI::App& app, CliContext& context) {
+  int& exitCode = context.exitCode;
   auto* paths = app.add_subcommand("paths", "Show the folders the program uses, by folder number");
   auto pathsJson = std::make_shared<bool>(false);
   paths->add_flag("--json", *pathsJson, "Print a JSON object keyed by folder number");

@@ -3,10 +3,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/CliContext.h"
+
 namespace cbx::cli {
 
 // Adds `paths`, `inspect ini`, `inspect text` and `version` to the application.
-// Each command's callback sets `exitCode`.
-void AddSupportCommands(CLI::App& app, int& exitCode);
+// Each command's callback sets the context's exit code.
+void AddSupportCommands(CLI::App& app, CliContext& context);
 
 }  // namespace cbx::cli

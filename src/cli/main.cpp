@@ -3,14 +3,21 @@
 #include <exception>
 #include <iostream>
 
+#include "cli/CliContext.h"
+#include "cli/DeviceCommands.h"
 #include "cli/SupportCommands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"ORVANE Calibrix command-line tool"};
   app.name("calibrix-cli");
   app.require_subcommand(1);
-  int exitCode = 0;
-  cbx::cli::AddSupportCommands(app, exitCode);
+  app.fallthrough();  // --device may follow the command name
+  cbx::cli::CliContext context;
+  app.add_option("--device", context.device,
+                 "Where to find the device: hid (default), sim:PROFILE or vhid:HOST:PORT[,HOST:PORT...]; "
+                 "also taken from CALIBRIX_DEVICE");
+  cbx::cli::AddSupportCommands(app, context);
+  cbx::cli::AddDeviceCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -19,5 +26,5 @@ int main(int argc, char** argv) {
     std::cerr << "calibrix-cli: " << e.what() << "\n";
     return 1;
   }
-  return exitCode;
+  return context.exitCode;
 }

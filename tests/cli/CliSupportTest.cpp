@@ -2,12 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <sys/wait.h>
 
+#include "RunCli.h"
 #include "support/TempDir.h"
 
 namespace cbx {
@@ -15,31 +13,8 @@ namespace {
 
 using test::TempDir;
 
-struct RunResult {
-  int exitCode = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-RunResult RunCli(const std::string& env, const std::vector<std::string>& args) {
-  std::string command = env + " " + Quote(CALIBRIX_CLI);
-  for (const auto& a : args) command += " " + Quote(a);
-  command += " 2>/dev/null";
-  RunResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using test::RunCli;
+using test::RunResult;
 
 TEST(CliPaths, JsonListsEveryFolderNumber) {
   const RunResult r = RunCli("env XDG_DATA_HOME=/tmp/x HOME=/tmp/h XDG_CONFIG_HOME= XDG_DOWNLOAD_DIR=",
