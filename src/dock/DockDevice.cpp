@@ -91,11 +91,14 @@ bool DockDevice::ReadResponse(std::uint16_t expectedCode, Report& buffer) {
   return CodeOf(buffer) == expectedCode;
 }
 
+bool DockDevice::Exchange(std::uint16_t requestCode, std::uint16_t responseCode, Report& reply) {
+  return SendCommand(requestCode) && ReadResponse(responseCode, reply);
+}
+
 bool DockDevice::RequestStatus(int& status) {
   status = kStatusNoAnswer;
-  if (!SendCommand(cmd::kStatus)) return false;
   Report reply;
-  if (!ReadResponse(cmd::kStatusReply, reply)) return false;
+  if (!Exchange(cmd::kStatus, cmd::kStatusReply, reply)) return false;
   const std::uint8_t value = StatusReply::Decode(reply).status;
   if (!IsValidStatusByte(value)) return false;
   status = value;

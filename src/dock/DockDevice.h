@@ -128,6 +128,8 @@ class DockDevice {
 
   std::shared_ptr<HidConnection> ReadyConnection() const;
   ReadResult ReadReport(Report& buffer, int timeoutMs);
+  // One request code and its one response.
+  bool Exchange(std::uint16_t requestCode, std::uint16_t responseCode, Report& reply);
   bool ReadWaitedStatus(std::uint16_t responseCode, int& status, bool firstReadMayTimeOut);
   bool ReadDeviceVersionWith(bool converterTable, std::string& versionText, std::string& mountText,
                              int& mountCode, std::uint32_t& version, std::uint8_t& formatByte,

@@ -17,9 +17,8 @@ bool IsMlConverterMount(int mountCode) {
 
 bool DockDevice::ReadProductCodeWith(bool converterTable, std::string& productCodeText,
                                      std::string& mountText, int& mountCode) {
-  if (!SendCommand(cmd::kProductCode)) return false;
   Report reply;
-  if (!ReadResponse(cmd::kProductCodeReply, reply)) return false;
+  if (!Exchange(cmd::kProductCode, cmd::kProductCodeReply, reply)) return false;
   const ProductCodeReply answer = ProductCodeReply::Decode(reply);
   productCodeText = ProductCodeText(answer.productCode);
   mountCode = answer.mountCode;
@@ -42,9 +41,8 @@ bool DockDevice::ReadProductCodeOnConverter(std::string& productCodeText, std::s
 }
 
 bool DockDevice::ReadSerialNumber(std::string& serialNumber) {
-  if (!SendCommand(cmd::kSerialNumber)) return false;
   Report reply;
-  if (!ReadResponse(cmd::kSerialNumberReply, reply)) return false;
+  if (!Exchange(cmd::kSerialNumber, cmd::kSerialNumberReply, reply)) return false;
   const SerialNumberReply answer = SerialNumberReply::Decode(reply);
   char bytes[8];
   std::copy(answer.text.begin(), answer.text.end(), bytes);
@@ -56,17 +54,15 @@ bool DockDevice::ReadFirmwareVersion(std::string& versionText, std::uint8_t& for
   // A converter reports the version of a lens on a non-ml mount as its own.
   const bool fromConverter = deviceKind() == DeviceKind::MountConverter && !IsMlConverterMount(mountCode);
   if (fromConverter) {
-    if (!SendCommand(cmd::kDeviceVersion)) return false;
     Report reply;
-    if (!ReadResponse(cmd::kDeviceVersionReply, reply)) return false;
+    if (!Exchange(cmd::kDeviceVersion, cmd::kDeviceVersionReply, reply)) return false;
     const DeviceVersionReply answer = DeviceVersionReply::Decode(reply);
     formatByte = answer.format;
     versionText = VersionText(answer.version, answer.format);
     return true;
   }
-  if (!SendCommand(cmd::kFirmwareVersion)) return false;
   Report reply;
-  if (!ReadResponse(cmd::kFirmwareVersionReply, reply)) return false;
+  if (!Exchange(cmd::kFirmwareVersion, cmd::kFirmwareVersionReply, reply)) return false;
   const FirmwareVersionReply answer = FirmwareVersionReply::Decode(reply);
   formatByte = answer.format;
   versionText = VersionText(answer.version, answer.format);
@@ -76,9 +72,8 @@ bool DockDevice::ReadFirmwareVersion(std::string& versionText, std::uint8_t& for
 bool DockDevice::ReadDeviceVersionWith(bool converterTable, std::string& versionText,
                                        std::string& mountText, int& mountCode, std::uint32_t& version,
                                        std::uint8_t& formatByte, std::uint8_t& capability) {
-  if (!SendCommand(cmd::kDeviceVersion)) return false;
   Report reply;
-  if (!ReadResponse(cmd::kDeviceVersionReply, reply)) return false;
+  if (!Exchange(cmd::kDeviceVersion, cmd::kDeviceVersionReply, reply)) return false;
   const DeviceVersionReply answer = DeviceVersionReply::Decode(reply);
   version = answer.version;
   formatByte = answer.format;
@@ -106,9 +101,8 @@ bool DockDevice::ReadDeviceVersionOnConverter(std::string& versionText, std::str
 }
 
 bool DockDevice::ReadPathCode(int& pathClass, std::string& text) {
-  if (!SendCommand(cmd::kPathCode)) return false;
   Report reply;
-  if (!ReadResponse(cmd::kPathCodeReply, reply)) return false;
+  if (!Exchange(cmd::kPathCode, cmd::kPathCodeReply, reply)) return false;
   const PathCodeReply answer = PathCodeReply::Decode(reply);
   pathClass = (answer.byte3 >= 1 && answer.byte3 <= 3) ? answer.byte3 : 0;
   char buffer[8];
