@@ -9,6 +9,7 @@
 #include "app/IniFile.h"
 #include "app/ProgramVersion.h"
 #include "app/TextResources.h"
+#include "cli/ProductInfoCommands.h"
 
 namespace cbx::cli {
 
@@ -92,6 +93,8 @@ void AddSupportCommands(CLI::App& app, CliContext& context) {
   text->add_option("--strings", textArgs->stringsFile,
                    "Text file to read (default: String.txt in the program folder)");
   text->callback([textArgs, &exitCode] { exitCode = RunInspectText(*textArgs); });
+
+  AddProductInfoCommands(*inspect);
 
   auto* version = app.add_subcommand("version", "Show the program version");
   version->callback([&exitCode] {

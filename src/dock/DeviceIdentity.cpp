@@ -52,7 +52,7 @@ IdentifyResult ReadIdentity(DockDevice& dock, DeviceIdentity& identity) {
 
   std::string mountText;
   int mountCode = 0xFF;
-  std::uint32_t version = 0;
+  std::uint32_t& version = identity.dockVersion;
   const bool versionOk =
       converter ? dock.ReadDeviceVersionOnConverter(identity.dockRawVersion, mountText, mountCode, version,
                                                     identity.dockFormatMarker, identity.dockCapability)

@@ -24,6 +24,7 @@ struct DeviceIdentity {
   DeviceKind deviceKind = DeviceKind::NoDevice;
   std::uint16_t productId = 0;
   std::string dockRawVersion;
+  std::uint32_t dockVersion = 0;  // 0xFFFF00: the device has no readable version
   std::string dockId;  // mount text of the USB device
   int dockMountCode = 0xFF;
   int converterMountCode = 0xFF;

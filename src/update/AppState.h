@@ -1,0 +1,41 @@
+// The program-wide state that the device session, the update checks and the screens
+// share. Flags read across threads are atomic; the records are written by one worker at a
+// time while the user interface waits for it.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "update/DockHistory.h"
+#include "update/DockUpdateInfo.h"
+#include "update/LensHistory.h"
+#include "update/LensUpdateInfo.h"
+
+namespace cbx {
+
+struct AppState {
+  // Configuration and language.
+  std::string serverUrlOverride;
+  std::atomic<bool> emcTestEnabled{false};
+  int uiLanguage = 0;
+
+  // Session flags.
+  std::atomic<bool> lensVersionUnreadable{false};
+  std::atomic<bool> converterAttached{false};
+  // Set at every download attempt, cleared when the user gives up retrying; the update
+  // buttons are enabled only while it is set.
+  std::atomic<bool> downloadEnabled{false};
+
+  // The USB device: its identification and what the server says about it.
+  update::DockUpdateInfo dock;
+  int dockMountCode = 0xFF;
+  int converterMountCode = 0xFF;
+  std::uint8_t dockCapability = 0;
+
+  // The attached device and the histories.
+  update::CLensUpdateInfoData currentDevice;
+  update::LensHistory lensHistory;
+  update::DockHistory dockHistory;
+};
+
+}  // namespace cbx
