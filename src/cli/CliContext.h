@@ -12,5 +12,6 @@ struct CliContext {
 
 // Exit codes beyond 0 (success) and 1 (failure).
 inline constexpr int kExitNoDevice = 3;
+inline constexpr int kExitBusy = 4;  // another instance uses the data folder
 
 }  // namespace cbx::cli

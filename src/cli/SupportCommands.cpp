@@ -9,6 +9,7 @@
 #include "app/IniFile.h"
 #include "app/ProgramVersion.h"
 #include "app/TextResources.h"
+#include "cli/HistoryInspect.h"
 #include "cli/ProductInfoCommands.h"
 
 namespace cbx::cli {
@@ -95,6 +96,7 @@ void AddSupportCommands(CLI::App& app, CliContext& context) {
   text->callback([textArgs, &exitCode] { exitCode = RunInspectText(*textArgs); });
 
   AddProductInfoCommands(*inspect);
+  AddHistoryInspectCommand(*inspect);
 
   auto* version = app.add_subcommand("version", "Show the program version");
   version->callback([&exitCode] {

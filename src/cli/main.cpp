@@ -5,6 +5,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/DeviceCommands.h"
+#include "cli/HistoryCommands.h"
 #include "cli/SupportCommands.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
                  "also taken from CALIBRIX_DEVICE");
   cbx::cli::AddSupportCommands(app, context);
   cbx::cli::AddDeviceCommands(app, context);
+  cbx::cli::AddHistoryCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

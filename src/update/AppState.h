@@ -25,6 +25,8 @@ struct AppState {
   // Set at every download attempt, cleared when the user gives up retrying; the update
   // buttons are enabled only while it is set.
   std::atomic<bool> downloadEnabled{false};
+  // While a history export or import runs, device openings are ignored.
+  std::atomic<bool> exportImportRunning{false};
 
   // The USB device: its identification and what the server says about it.
   update::DockUpdateInfo dock;
@@ -32,8 +34,9 @@ struct AppState {
   int converterMountCode = 0xFF;
   std::uint8_t dockCapability = 0;
 
-  // The attached device and the histories.
+  // The attached device, the record the screens show, and the histories.
   update::CLensUpdateInfoData currentDevice;
+  update::CLensUpdateInfoData shownDevice;
   update::LensHistory lensHistory;
   update::DockHistory dockHistory;
 };

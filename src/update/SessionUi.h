@@ -3,6 +3,7 @@
 // implementation must be safe to call from any thread.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace cbx {
@@ -24,6 +25,14 @@ class SessionUi {
   // The user gave up on a download of a known device: the update-check dialog goes out
   // of sight while its worker finishes.
   virtual void HideUpdateCheckWindow() = 0;
+
+  // The file dialog of the history commands: the chosen ".hist" path, or nothing when
+  // the user cancels.
+  virtual std::optional<std::string> ChooseHistoryFile(bool forExport) = 0;
+
+  // A history import replaced the histories: the front end refreshes its history list
+  // and shows the start screen.
+  virtual void HistoryImported() = 0;
 };
 
 }  // namespace cbx

@@ -36,6 +36,8 @@ class ScriptedUi : public SessionUi {
     return it == answers_.end() ? kResultClosed : it->second;
   }
   void HideUpdateCheckWindow() override { hidden_ = true; }
+  std::optional<std::string> ChooseHistoryFile(bool) override { return std::nullopt; }
+  void HistoryImported() override {}
   void Answer(int kind, int result) {
     std::lock_guard lock(mutex_);
     answers_[kind] = result;
