@@ -6,6 +6,7 @@
 #include "cli/CliContext.h"
 #include "cli/DeviceCommands.h"
 #include "cli/HistoryCommands.h"
+#include "cli/SettingsCommands.h"
 #include "cli/SupportCommands.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   cbx::cli::AddSupportCommands(app, context);
   cbx::cli::AddDeviceCommands(app, context);
   cbx::cli::AddHistoryCommands(app, context);
+  cbx::cli::AddSettingsCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -115,6 +115,8 @@ class DockDevice {
   std::uint16_t productCode() const { return productCode_.load(); }
   void SetProductCode(std::uint16_t code) { productCode_.store(code); }
   int lastStatus() const { return lastStatus_.load(); }
+  // The settings sequences record the status they asked for themselves after a lens failure.
+  void SetLastStatus(int status) { lastStatus_.store(status); }
   std::optional<HidInterfaceRecord> Record() const;
   const HidBackend& Backend() const { return *backend_; }
 

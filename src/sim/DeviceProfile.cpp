@@ -1,7 +1,9 @@
 #include "sim/DeviceProfile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 
 #include "app/Folders.h"
 #include "dock/DockConfig.h"
+#include "sim/DataAreaHandlers.h"
 
 namespace cbx::sim {
 
@@ -132,9 +135,50 @@ UsbDeviceProfile ReadDevice(const Reader& r, const json& object) {
   return d;
 }
 
+// One data area: "units" of 32 bytes filled with "fill", then "patches" laid over it in
+// order, each {"at", "hex"} or {"at", "fill", "length"}.
+std::vector<std::uint8_t> ReadArea(const Reader& r, const json& object, const std::string& f) {
+  r.OnlyKeys(object, f, {"units", "fill", "patches"});
+  const auto units = static_cast<std::size_t>(r.Number(r.Require(object, f, "units"), f + ".units", 0xFFFF));
+  std::uint8_t fill = 0xFF;
+  if (const json* v = r.Find(object, "fill")) fill = r.Byte(*v, f + ".fill");
+  std::vector<std::uint8_t> area(units * 32, fill);
+  const json* patches = r.Find(object, "patches");
+  if (patches == nullptr) return area;
+  if (!patches->is_array()) r.Fail(f + ".patches", "expected a list");
+  for (std::size_t i = 0; i < patches->size(); ++i) {
+    const std::string pf = f + ".patches[" + std::to_string(i) + "]";
+    const json& patch = (*patches)[i];
+    r.OnlyKeys(patch, pf, {"at", "hex", "fill", "length"});
+    const auto at = static_cast<std::size_t>(r.Number(r.Require(patch, pf, "at"), pf + ".at", area.size()));
+    std::vector<std::uint8_t> bytes;
+    if (const json* hex = r.Find(patch, "hex")) {
+      if (r.Find(patch, "fill") || r.Find(patch, "length")) r.Fail(pf, "give either hex or fill and length");
+      std::string digits;
+      for (const char c : r.Text(*hex, pf + ".hex")) {
+        if (c == ' ') continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c))) r.Fail(pf + ".hex", "expected hex digits");
+        digits += c;
+      }
+      if (digits.size() % 2 != 0) r.Fail(pf + ".hex", "expected whole bytes");
+      for (std::size_t k = 0; k < digits.size(); k += 2) {
+        bytes.push_back(static_cast<std::uint8_t>(std::stoul(digits.substr(k, 2), nullptr, 16)));
+      }
+    } else {
+      const std::uint8_t value = r.Byte(r.Require(patch, pf, "fill"), pf + ".fill");
+      const auto length = static_cast<std::size_t>(r.Number(r.Require(patch, pf, "length"), pf + ".length", area.size()));
+      bytes.assign(length, value);
+    }
+    if (at + bytes.size() > area.size()) r.Fail(pf, "runs past the end of the area");
+    std::copy(bytes.begin(), bytes.end(), area.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  return area;
+}
+
 AttachedProfile ReadAttached(const Reader& r, const json& object) {
   const std::string f = "attached";
-  r.OnlyKeys(object, f, {"productCode", "mountCode", "serialNumber", "versionBytes", "formatByte", "status"});
+  r.OnlyKeys(object, f,
+             {"productCode", "mountCode", "serialNumber", "versionBytes", "formatByte", "status", "memory"});
   AttachedProfile a;
   a.productCode = r.Word(r.Require(object, f, "productCode"), "attached.productCode");
   a.mountCode = r.Byte(r.Require(object, f, "mountCode"), "attached.mountCode");
@@ -145,11 +189,20 @@ AttachedProfile ReadAttached(const Reader& r, const json& object) {
   a.version = r.VersionBytes(r.Require(object, f, "versionBytes"), "attached.versionBytes");
   if (const json* v = r.Find(object, "formatByte")) a.formatByte = r.Byte(*v, "attached.formatByte");
   if (const json* v = r.Find(object, "status")) a.status = r.Byte(*v, "attached.status");
+  if (const json* memory = r.Find(object, "memory")) {
+    r.OnlyKeys(*memory, "attached.memory", {"af", "cs"});
+    if (const json* v = r.Find(*memory, "af")) a.afArea = ReadArea(r, *v, "attached.memory.af");
+    if (const json* v = r.Find(*memory, "cs")) {
+      if (!IsMlMount(a.mountCode)) r.Fail("attached.memory.cs", "a standard lens keeps its CS record in the AF area");
+      a.csArea = ReadArea(r, *v, "attached.memory.cs");
+    }
+  }
   return a;
 }
 
 BehaviourProfile ReadBehaviour(const Reader& r, const json& object) {
-  r.OnlyKeys(object, "behaviour", {"workingReports", "sectorTableAnswers", "restartMs", "productIdAfterRestart"});
+  r.OnlyKeys(object, "behaviour",
+             {"workingReports", "sectorTableAnswers", "restartMs", "productIdAfterRestart", "versionBytesAfterUpdate"});
   BehaviourProfile b;
   if (const json* v = r.Find(object, "workingReports")) {
     b.workingReports = static_cast<int>(r.Number(*v, "behaviour.workingReports", 1000));
@@ -165,6 +218,9 @@ BehaviourProfile ReadBehaviour(const Reader& r, const json& object) {
   }
   if (const json* v = r.Find(object, "productIdAfterRestart")) {
     b.productIdAfterRestart = r.Word(*v, "behaviour.productIdAfterRestart");
+  }
+  if (const json* v = r.Find(object, "versionBytesAfterUpdate")) {
+    b.versionAfterUpdate = r.VersionBytes(*v, "behaviour.versionBytesAfterUpdate");
   }
   return b;
 }

@@ -27,6 +27,11 @@ struct AttachedProfile {
   std::uint32_t version = 0;     // B0 is the low byte
   std::uint8_t formatByte = 0xAA;
   std::uint8_t status = 0xAA;    // what 0x0101 answers while it is mounted
+  // The lens's data areas, 32-byte units end to end; empty when the lens has no such area.
+  // A standard lens keeps its CS record inside the AF area, so only ml-mount lenses have a
+  // CS area of their own. Writes from the host change these bytes.
+  std::vector<std::uint8_t> afArea{};
+  std::vector<std::uint8_t> csArea{};
 };
 
 // The USB device itself: lens dock, mount converter or flash unit.
@@ -48,6 +53,8 @@ struct BehaviourProfile {
   SectorTableAnswers sectorTableAnswers = SectorTableAnswers::Every;
   int restartMs = 1500;    // how long the device stays away after the end of a dock update
   std::optional<std::uint16_t> productIdAfterRestart;
+  // The version the device that took a complete firmware image reports afterwards.
+  std::optional<std::uint32_t> versionAfterUpdate;
 };
 
 struct DeviceProfile {

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "dock/Protocol.h"
+#include "sim/DataAreaHandlers.h"
 #include "sim/DeviceProfile.h"
+#include "sim/FirmwareHandlers.h"
 
 namespace cbx::sim {
 
@@ -37,13 +39,20 @@ class DeviceResponder {
 
   const DeviceProfile& Profile() const { return profile_; }
   const std::optional<AttachedProfile>& Attached() const { return attached_; }
-  void SetAttached(std::optional<AttachedProfile> attached) { attached_ = std::move(attached); }
+  void SetAttached(std::optional<AttachedProfile> attached) {
+    attached_ = std::move(attached);
+    dataSession_.exchange = DataAreaExchange::None;
+  }
   // Overrides the 0x0101 answer; nothing goes back to the mounted device's own status.
   void SetForcedStatus(std::optional<std::uint8_t> status) { forcedStatus_ = status; }
   std::uint8_t CurrentStatus() const;
 
   const SectorTableRecord& SectorTable() const { return sectorTable_; }
   const std::vector<dock::Report>& UnhandledReports() const { return unhandled_; }
+  const FirmwareRecord& Firmware() const { return firmware_.record; }
+  void SetFirmwareStatusFault(std::optional<UnitStatusFault> fault) { firmware_.fault = fault; }
+  void SetKeepFirmwareData(bool keep) { firmware_.keepData = keep; }
+  void SetUnitStatusFault(std::optional<UnitStatusFault> fault) { dataSession_.fault = fault; }
 
  private:
   using Handler = void (DeviceResponder::*)(const dock::Report&, Outcome&);
@@ -59,11 +68,26 @@ class DeviceResponder {
   void OnWaitedStart(const dock::Report& request, Outcome& out);
   void OnSectorTable(const dock::Report& request, Outcome& out);
   void OnDockUpdateEnd(const dock::Report& request, Outcome& out);
+  // Firmware updates (FirmwareHandlers.cpp).
+  void OnFirmwareStart(const dock::Report& request, Outcome& out);
+  void OnFirmwareBlock(const dock::Report& request, Outcome& out);
+  void OnFirmwareSubPacket(const dock::Report& request, Outcome& out);
+  void OnFirmwarePacket(const dock::Report& request, Outcome& out);
+  void OnFirmwareEnd(const dock::Report& request, Outcome& out);
+  std::uint8_t FirmwareStatus(std::uint8_t status);
+  void FirmwareUnitDone();
+  // Data areas (DataAreaHandlers.cpp).
+  void OnDataAreaStart(const dock::Report& request, Outcome& out);
+  void OnDataAreaRead(const dock::Report& request, Outcome& out);
+  void OnDataAreaWrite(const dock::Report& request, Outcome& out);
+  std::vector<std::uint8_t>* DataArea(bool csCommands);
 
   DeviceProfile profile_;
   std::optional<AttachedProfile> attached_;
   std::optional<std::uint8_t> forcedStatus_;
   SectorTableRecord sectorTable_;
+  DataAreaSession dataSession_;
+  FirmwareSession firmware_;
   std::vector<dock::Report> unhandled_;
 };
 

@@ -277,6 +277,8 @@ void VirtualDevice::Swap(DeviceProfile profile) {
     state_->DropConnectionLocked();
     state_->responder = DeviceResponder(std::move(profile));
     state_->responder.SetForcedStatus(state_->faults.forcedStatus);
+    state_->responder.SetUnitStatusFault(state_->faults.unitStatus);
+    state_->responder.SetFirmwareStatusFault(state_->faults.firmwareStatus);
     state_->productId = state_->responder.Profile().device.productId;
     state_->restartUntil.reset();
     state_->plugged = true;
@@ -348,6 +350,8 @@ void VirtualDevice::SetFaults(const Faults& faults) {
     std::lock_guard lock(state_->mutex);
     state_->faults = faults;
     state_->responder.SetForcedStatus(faults.forcedStatus);
+    state_->responder.SetUnitStatusFault(faults.unitStatus);
+    state_->responder.SetFirmwareStatusFault(faults.firmwareStatus);
     if (faults.disconnectAfter == std::size_t{0}) {
       state_->DropOffLocked();
       dropNow = true;
@@ -388,6 +392,29 @@ std::vector<dock::Report> VirtualDevice::UnhandledReports() const {
 std::size_t VirtualDevice::ReportsReceived() const {
   std::lock_guard lock(state_->mutex);
   return state_->received;
+}
+
+std::vector<std::uint8_t> VirtualDevice::AfArea() const {
+  std::lock_guard lock(state_->mutex);
+  const auto& attached = state_->responder.Attached();
+  return attached ? attached->afArea : std::vector<std::uint8_t>{};
+}
+
+std::vector<std::uint8_t> VirtualDevice::CsArea() const {
+  std::lock_guard lock(state_->mutex);
+  const auto& attached = state_->responder.Attached();
+  if (!attached) return {};
+  return IsMlMount(attached->mountCode) ? attached->csArea : attached->afArea;
+}
+
+FirmwareRecord VirtualDevice::Firmware() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->responder.Firmware();
+}
+
+void VirtualDevice::SetKeepFirmwareData(bool keep) {
+  std::lock_guard lock(state_->mutex);
+  state_->responder.SetKeepFirmwareData(keep);
 }
 
 void VirtualDevice::SetTrace(Trace trace) {

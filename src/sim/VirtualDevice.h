@@ -32,6 +32,10 @@ struct Faults {
   // The device drops off the bus when the N-th report from now arrives (that report is not
   // answered), as if the cable were pulled in the middle of an exchange. 0 drops it at once.
   std::optional<std::size_t> disconnectAfter;
+  // One data-area unit request answered with another status.
+  std::optional<UnitStatusFault> unitStatus;
+  // One firmware data request (block, sub-packet or packet) answered with another status.
+  std::optional<UnitStatusFault> firmwareStatus;
 };
 
 class VirtualDevice {
@@ -81,6 +85,14 @@ class VirtualDevice {
   SectorTableRecord SectorTable() const;
   std::vector<dock::Report> UnhandledReports() const;
   std::size_t ReportsReceived() const;
+  // Copies of the mounted lens's data areas as they are now; empty when it has none. On a
+  // standard lens the CS commands reach the AF area, so CsArea() is that area too.
+  std::vector<std::uint8_t> AfArea() const;
+  std::vector<std::uint8_t> CsArea() const;
+  // What arrived of the last firmware update. A device told not to keep the data records
+  // only counts and the checksum, for images too large to hold.
+  FirmwareRecord Firmware() const;
+  void SetKeepFirmwareData(bool keep);
 
   // One line per exchange ("-> 0x0101 ...", "<- 0x0102 aa ...") and per event ("-- ...").
   // Called on the thread that caused the line; it must not call back into the device.

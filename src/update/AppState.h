@@ -27,6 +27,11 @@ struct AppState {
   std::atomic<bool> downloadEnabled{false};
   // While a history export or import runs, device openings are ignored.
   std::atomic<bool> exportImportRunning{false};
+  // A sequence holds the device (cleared while it waits for the user).
+  std::atomic<bool> sequenceActive{false};
+  // Raised by the dock and converter firmware workers before 0x050B: the next disappearance
+  // and return of the device belong to the update.
+  std::atomic<bool> restartPending{false};
 
   // The USB device: its identification and what the server says about it.
   update::DockUpdateInfo dock;

@@ -1,0 +1,13 @@
+// calibrix-cli settings: read the mounted lens's settings and show them.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliContext.h"
+
+namespace cbx::cli {
+
+// Adds `settings dump`.
+void AddSettingsCommands(CLI::App& app, CliContext& context);
+
+}  // namespace cbx::cli
