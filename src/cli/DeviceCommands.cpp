@@ -5,6 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/DeviceConnection.h"
 #include "dock/DeviceIdentity.h"
 #include "dock/DockDevice.h"
 #include "sim/BackendFactory.h"
@@ -73,19 +74,7 @@ void PrintText(const dock::DeviceIdentity& id) {
 
 int RunIdentify(const CliContext& context, const IdentifyArgs& args) {
   dock::DockDevice dock(sim::MakeBackend(sim::SelectedBackendSpec(context.device)));
-  EventQueue events;
-  dock.RegisterArrival(&events);
-  dock.StartConnectThread();
-  const auto limit = std::chrono::milliseconds(static_cast<long long>(args.waitSeconds * 1000));
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  bool opened = false;
-  while (!opened) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    const auto event = events.Next(left);
-    opened = event && event->message == WM_DOCK_OPENED;
-  }
-  dock.StopConnectThread();
+  const bool opened = WaitForDevice(dock, args.waitSeconds);
   if (!opened) {
     std::cerr << "calibrix-cli: no device found on " << dock.Backend().Describe() << "\n";
     return kExitNoDevice;

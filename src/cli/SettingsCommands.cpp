@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/DeviceConnection.h"
 #include "dock/DeviceIdentity.h"
 #include "dock/DockDevice.h"
 #include "lens/SettingsWorkers.h"
@@ -161,28 +162,9 @@ void PrintText(const lens::LensSettingsModel& model, bool raw) {
   }
 }
 
-// Waits for the connect thread to open the device, as `identify` does.
-bool OpenDevice(dock::DockDevice& dock, double waitSeconds) {
-  EventQueue events;
-  dock.RegisterArrival(&events);
-  dock.StartConnectThread();
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<long long>(waitSeconds * 1000));
-  bool opened = false;
-  while (!opened) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    const auto event = events.Next(left);
-    opened = event && event->message == WM_DOCK_OPENED;
-  }
-  dock.StopConnectThread();
-  dock.RegisterArrival(nullptr);
-  return opened;
-}
-
 int RunDump(const CliContext& context, const DumpArgs& args) {
   dock::DockDevice dock(sim::MakeBackend(sim::SelectedBackendSpec(context.device)));
-  if (!OpenDevice(dock, args.waitSeconds)) {
+  if (!WaitForDevice(dock, args.waitSeconds)) {
     std::cerr << "calibrix-cli: no device found on " << dock.Backend().Describe() << "\n";
     return kExitNoDevice;
   }
