@@ -20,6 +20,15 @@ class TerminalUi : public SessionUi {
   void HideUpdateCheckWindow() override {}
   std::optional<std::string> ChooseHistoryFile(bool forExport) override;
   void HistoryImported() override {}
+  void EndMessage(bool) override {}
+  void EndWaitMessage() override {}
+  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
+  void ShowScreen(int) override {}
+  void HomeMessage(std::uint32_t, bool, bool) override {}
+  void RefreshHistoryList() override {}
+  void SetDeviceTitle(const std::string&, bool) override {}
+  void SetConnectionLamp(bool) override {}
+  void OpenProgramWebPage() override {}
 
   void SetHistoryFile(std::string path) { historyFile_ = std::move(path); }
   std::vector<int> ShownKinds() const;

@@ -32,6 +32,17 @@ struct AppState {
   // Raised by the dock and converter firmware workers before 0x050B: the next disappearance
   // and return of the device belong to the update.
   std::atomic<bool> restartPending{false};
+  // A dock sequence runs; the reconnect-wait thread waits for it to end.
+  std::atomic<bool> sequenceBusy{false};
+  std::atomic<bool> monitoringStarted{false};
+  // The top bar's connection lamp.
+  std::atomic<bool> dockConnected{false};
+  // When false, a removal seen by the status poll leaves the open message alone.
+  std::atomic<bool> dialogEndable{true};
+  // Kind of the message the session may end from outside, and of the published waiting
+  // message; 0 when none is shown.
+  std::atomic<int> openMessageDialog{0};
+  std::atomic<int> openWaitDialog{0};
 
   // The USB device: its identification and what the server says about it.
   update::DockUpdateInfo dock;

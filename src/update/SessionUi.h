@@ -3,6 +3,8 @@
 // implementation must be safe to call from any thread.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,29 @@ class SessionUi {
   // A history import replaced the histories: the front end refreshes its history list
   // and shows the start screen.
   virtual void HistoryImported() = 0;
+
+  // Ends the message the session published (the one AskMessage is showing) from outside,
+  // with its OK code or its Cancel code.
+  virtual void EndMessage(bool withOk) = 0;
+  // Ends the published waiting message with its OK code.
+  virtual void EndWaitMessage() = 0;
+
+  // The update-check dialog: shows the waiting message of a kind while `check` runs on a
+  // worker, and returns the check's result.
+  virtual int RunUpdateCheck(int waitMessageKind, const std::function<int()>& check) = 0;
+
+  // The home view: a screen (-1 start, 0 lens home, 9 converter home, 10 flash home) and
+  // the home messages (UM_LENS_HOME, UM_MOUNT_HOME, UM_FLASH_HOME) with their two flags.
+  virtual void ShowScreen(int screen) = 0;
+  virtual void HomeMessage(std::uint32_t message, bool updateAllowed, bool customAllowed) = 0;
+  virtual void RefreshHistoryList() = 0;
+
+  // The top bar: the device title and the connection lamp.
+  virtual void SetDeviceTitle(const std::string& title, bool highlighted) = 0;
+  virtual void SetConnectionLamp(bool on) = 0;
+
+  // The program's web page in the user's language.
+  virtual void OpenProgramWebPage() = 0;
 };
 
 }  // namespace cbx

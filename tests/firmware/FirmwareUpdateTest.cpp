@@ -25,6 +25,15 @@ class RecordingUi : public SessionUi {
   void HideUpdateCheckWindow() override {}
   std::optional<std::string> ChooseHistoryFile(bool) override { return std::nullopt; }
   void HistoryImported() override {}
+  void EndMessage(bool) override {}
+  void EndWaitMessage() override {}
+  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
+  void ShowScreen(int) override {}
+  void HomeMessage(std::uint32_t, bool, bool) override {}
+  void RefreshHistoryList() override {}
+  void SetDeviceTitle(const std::string&, bool) override {}
+  void SetConnectionLamp(bool) override {}
+  void OpenProgramWebPage() override {}
   std::vector<int> Asked() const {
     std::lock_guard lock(mutex_);
     return asked_;

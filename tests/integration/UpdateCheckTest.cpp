@@ -38,6 +38,15 @@ class ScriptedUi : public SessionUi {
   void HideUpdateCheckWindow() override { hidden_ = true; }
   std::optional<std::string> ChooseHistoryFile(bool) override { return std::nullopt; }
   void HistoryImported() override {}
+  void EndMessage(bool) override {}
+  void EndWaitMessage() override {}
+  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
+  void ShowScreen(int) override {}
+  void HomeMessage(std::uint32_t, bool, bool) override {}
+  void RefreshHistoryList() override {}
+  void SetDeviceTitle(const std::string&, bool) override {}
+  void SetConnectionLamp(bool) override {}
+  void OpenProgramWebPage() override {}
   void Answer(int kind, int result) {
     std::lock_guard lock(mutex_);
     answers_[kind] = result;

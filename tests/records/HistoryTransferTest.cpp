@@ -31,6 +31,15 @@ class FakeUi : public SessionUi {
   void HideUpdateCheckWindow() override {}
   std::optional<std::string> ChooseHistoryFile(bool) override { return file; }
   void HistoryImported() override { ++imported; }
+  void EndMessage(bool) override {}
+  void EndWaitMessage() override {}
+  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
+  void ShowScreen(int) override {}
+  void HomeMessage(std::uint32_t, bool, bool) override {}
+  void RefreshHistoryList() override {}
+  void SetDeviceTitle(const std::string&, bool) override {}
+  void SetConnectionLamp(bool) override {}
+  void OpenProgramWebPage() override {}
 
   std::optional<std::string> file;
   int confirm = kResultYes;

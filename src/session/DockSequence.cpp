@@ -1,0 +1,174 @@
+// The dock sequence: identify the USB device itself, check the server for newer firmware
+// of it and offer to install it; and the re-identification after its restart.
+#include <string>
+
+#include "app/Log.h"
+#include "dock/IdentificationRules.h"
+#include "session/SessionController.h"
+
+namespace cbx::session {
+
+namespace {
+
+constexpr int kMessageQuestion = 3;
+constexpr int kTextUnreadableVersion = 3126;
+constexpr int kTextOfferDockUpdate = 3107;
+constexpr int kMessageNewest = 51;
+constexpr int kMessageInformation = 2;
+constexpr int kTextNoInformation = 3139;
+constexpr int kMessageProgramTooOld = 312;
+constexpr int kTextProgramTooOld = 3315;
+constexpr int kMessageReadFailed = 23;
+constexpr int kMessageUpdated = 14;
+constexpr int kWaitDockCheck = 102;
+
+
+}  // namespace
+
+int SessionController::RunCheck(int checkKind, int waitKind) {
+  return s_.ui.RunUpdateCheck(waitKind, [this, checkKind] { return s_.checker.Run(checkKind); });
+}
+
+void SessionController::FinalProbe() {
+  if (!s_.dock.RequestStatusExclusive()) {
+    DeviceLost();
+  } else {
+    s_.dock.StartPolling();
+  }
+}
+
+void SessionController::StartDockFWUpdateSequence(bool automatic) {
+  AppState& st = s_.state;
+  const bool flash = s_.dock.deviceKind() == dock::DeviceKind::Flash;
+  st.sequenceActive = true;
+  st.sequenceBusy = true;
+  s_.dock.StopPolling();
+  st.dock.dockVersionUnreadable = 0;
+  st.dock.dockDisplayVer.clear();
+  if (!flash) st.currentDevice.deviceCategory = st.currentDevice.productCodeText.rfind('C', 0) == 0 ? 3 : 0;
+
+  std::string versionText, mountText;
+  int mountCode = 0xFF;
+  std::uint32_t version = 0;
+  std::uint8_t formatByte = 0, capability = 0;
+  if (!s_.dock.ReadDeviceVersion(versionText, mountText, mountCode, version, formatByte, capability)) {
+    ReportError(kFnDockSequence, kErrCannotReadDockVersion);
+    s_.ui.AskMessage(kMessageReadFailed);
+    FinalProbe();
+    st.dock.dockRawVersion.clear();
+    st.dock.dockId.clear();
+    st.dockMountCode = 0xFF;
+    st.dock.dockFormatMarker = 0;
+    st.dockCapability = 0;
+    st.sequenceBusy = false;
+    st.sequenceActive = false;
+    return;
+  }
+  st.dock.dockRawVersion = versionText;
+  st.dock.dockId = mountText;
+  st.dockMountCode = mountCode;
+  st.dock.dockFormatMarker = formatByte;
+  st.dockCapability = capability;
+  st.dock.dockDisplayVer = dock::DeviceVersionDisplay(versionText, formatByte);
+
+  bool forced = false;
+  bool skipped = false;
+  if (version == kUnreadableDockVersion) {
+    st.dock.dockVersionUnreadable = 1;
+    forced = AskQuietly(kMessageQuestion, Text(kTextUnreadableVersion)) == kResultYes;
+    skipped = !forced;
+  }
+  int result = -1;
+  if (!skipped) result = RunCheck(flash ? update::kCheckFlashDock : update::kCheckDock, kWaitDockCheck);
+
+  if (!s_.dock.RequestStatusExclusive()) {
+    ReportError(kFnDockSequence, kErrCannotCheckDockUpdate);
+  } else {
+    if (forced) result = update::kCheckNewer;
+    switch (result) {
+      case update::kCheckNewer:
+        if (AskQuietly(kMessageQuestion, Text(kTextOfferDockUpdate)) == kResultYes &&
+            s_.dock.RequestStatusExclusive() && firmware::DockFWUpdate(s_.updater)) {
+          st.dock.dockVersionUnreadable = 0;
+        }
+        break;
+      case update::kCheckNewest:
+      case update::kCheckNotPermitted:
+        if (result == update::kCheckNotPermitted && !flash) break;
+        if (!automatic) AskQuietly(kMessageNewest, DockVersionLine());
+        break;
+      case update::kCheckFailed: ReportError(kFnDockSequence, kErrCannotCheckDockUpdate); break;
+      case update::kCheckNoInformation: AskQuietly(kMessageInformation, Text(kTextNoInformation)); break;
+      case update::kCheckProgramTooOld:
+        if (!flash) break;
+        st.openMessageDialog = kMessageProgramTooOld;
+        SetSequenceActive(false);
+        if (s_.ui.AskMessage(kMessageProgramTooOld, Text(kTextProgramTooOld)) == kResultYes) {
+          s_.ui.OpenProgramWebPage();
+        }
+        SetSequenceActive(true);
+        st.openMessageDialog = 0;
+        break;
+      default: break;
+    }
+  }
+  FinalProbe();
+  st.sequenceBusy = false;
+  st.sequenceActive = false;
+}
+
+void SessionController::OnDockRestarted() {
+  AppState& st = s_.state;
+  st.restartPending = false;
+  s_.dock.StopPolling();
+  s_.dock.SetLastStatus(0);
+
+  std::string versionText, mountText;
+  int mountCode = 0xFF;
+  std::uint32_t version = 0;
+  std::uint8_t formatByte = 0, capability = 0;
+  if (!s_.dock.ReadDeviceVersion(versionText, mountText, mountCode, version, formatByte, capability)) {
+    ReportError(kFnDockSequence, kErrCannotReadDockVersion);
+    s_.ui.AskMessage(kMessageReadFailed);
+    FinalProbe();
+    return;
+  }
+  st.dock.dockRawVersion = versionText;
+  st.dock.dockId = mountText;
+  st.dockMountCode = mountCode;
+  st.dock.dockFormatMarker = formatByte;
+  if (formatByte == update::kExtendedFormatMarker) {
+    st.dock.dockDisplayVer = dock::DeviceVersionDisplay(versionText, formatByte);
+  }
+
+  const bool flash = s_.dock.deviceKind() == dock::DeviceKind::Flash;
+  int result = RunCheck(flash ? update::kCheckFlashDock : update::kCheckDock, kWaitDockCheck);
+  if (!s_.dock.RequestStatusExclusive()) result = update::kCheckFailed;
+  if (result != update::kCheckFailed) {
+    const bool noInformation = result == update::kCheckNoInformation;
+    const int kind = noInformation ? kMessageInformation : kMessageUpdated;
+    st.openMessageDialog = kind;
+    s_.ui.AskMessage(kind, noInformation ? Text(kTextNoInformation) : DockVersionLine());
+    st.openMessageDialog = 0;
+  }
+  s_.dock.StartPolling();
+}
+
+std::string SessionController::DockVersionLine() {
+  auto& d = s_.state.dock;
+  if (d.dockFormatMarker == update::kExtendedFormatMarker) {
+    d.dockDisplayVer = dock::DeviceVersionDisplay(d.dockRawVersion, d.dockFormatMarker);
+  }
+  const bool unreadable = d.dockDisplayVer == "f.ff";
+  if (unreadable) d.dockDisplayVer.clear();
+  if ((d.dockDisplayVer.empty() && !unreadable) || d.dockMountName.empty()) {
+    const std::string extendedDisplay = d.dockDisplayVer;
+    std::string display = d.dockDisplayVer;
+    s_.state.dockHistory.LookupDockHistory(d.dockRawVersion, d.dockId, d.dockFormatMarker, extendedDisplay,
+                                           display, d.dockMountName);
+    if (!unreadable) d.dockDisplayVer = display;
+  }
+  return d.dockDisplayVer;
+}
+
+}  // namespace cbx::session
