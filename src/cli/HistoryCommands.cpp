@@ -79,8 +79,7 @@ int RunList(const HistoryArgs& args) {
 
 int RunTransfer(const HistoryArgs& args, bool exporting) {
   return WithRun([&args, exporting](AppState& state, records::RunLifecycle& run) {
-    const TextTable texts = LoadProgramTexts();
-    TerminalUi ui(texts, args.yes);
+    TerminalUi ui(run.Texts(), args.yes);
     ui.SetHistoryFile(std::filesystem::absolute(args.file).string());
     records::TransferContext context{state, ui, nullptr, run.Locations()};
     const records::TransferOutcome outcome =

@@ -4,16 +4,9 @@
 
 #include <iostream>
 
-#include "app/Folders.h"
 #include "app/MessageKinds.h"
 
 namespace cbx::cli {
-
-TextTable LoadProgramTexts() {
-  TextTable texts;
-  texts.LoadTexts(JoinPath(GetFolder(kFolderStrings), kStringFileName));
-  return texts;
-}
 
 TerminalUi::TerminalUi(const TextTable& texts, bool assumeYes) : texts_(texts), assumeYes_(assumeYes) {}
 

@@ -43,7 +43,4 @@ class TerminalUi : public SessionUi {
   std::vector<int> shown_;
 };
 
-// The text table of the program folder (empty when it cannot be read).
-TextTable LoadProgramTexts();
-
 }  // namespace cbx::cli

@@ -1,6 +1,7 @@
 #include "records/RunLifecycle.h"
 
 #include "app/Folders.h"
+#include "app/Language.h"
 #include "app/Log.h"
 #include "app/ProgramVersion.h"
 
@@ -13,6 +14,10 @@ RunLifecycle::~RunLifecycle() { Finish(); }
 RunLifecycle::StartResult RunLifecycle::Start(AppState& state) {
   if (!lock_.Acquire(locations_.dataFolder)) return StartResult::kAnotherInstance;
   state_ = &state;
+  // Missing text files leave the tables empty; the run goes on with empty texts.
+  texts_.LoadTexts(JoinPath(GetFolder(kFolderStrings), kStringFileName));
+  texts_.LoadFonts(JoinPath(GetFolder(kFolderFonts), kFontFileName));
+  state.uiLanguage = SelectLanguage(texts_, state.uiLanguage);
   ReadConfiguration(config_, JoinPath(locations_.dataFolder, kConfigFileName));
   state.serverUrlOverride = config_.serverUrlOverride;
   state.emcTestEnabled = config_.emcTestEnabled;
@@ -31,6 +36,8 @@ void RunLifecycle::Finish() {
   WriteLogLine("---------- End ORVANE Calibrix\n\n");
   Log::Instance().Configure(false, "");
   state_ = nullptr;
+  texts_.ClearTexts();
+  texts_.ClearFonts();
   lock_.Release();
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/Configuration.h"
 #include "app/InstanceLock.h"
+#include "app/TextResources.h"
 #include "records/FolderOps.h"
 #include "records/HistoryFiles.h"
 #include "update/AppState.h"
@@ -22,14 +23,16 @@ class RunLifecycle {
   RunLifecycle(const RunLifecycle&) = delete;
   RunLifecycle& operator=(const RunLifecycle&) = delete;
 
-  // Takes the instance lock, reads the configuration into `state`, opens the log with
-  // the start line and loads the dock history, then the lens history.
+  // Takes the instance lock, loads the text and font tables and picks the language,
+  // reads the configuration into `state`, opens the log with the start line and loads
+  // the dock history, then the lens history.
   StartResult Start(AppState& state);
   // Saves the dock history, then the lens history, removes the run's folders and the
   // document copies, writes the end line and lets the next instance in.
   void Finish();
 
   const AppConfig& Config() const { return config_; }
+  const TextTable& Texts() const { return texts_; }
   const HistoryLocations& Locations() const { return locations_; }
   DocumentCopyMap& DocumentCopies() { return documentCopies_; }
 
@@ -37,6 +40,7 @@ class RunLifecycle {
   HistoryLocations locations_;
   InstanceLock lock_;
   AppConfig config_;
+  TextTable texts_;
   AppState* state_ = nullptr;
   DocumentCopyMap documentCopies_;
 };
