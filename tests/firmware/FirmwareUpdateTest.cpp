@@ -6,6 +6,7 @@
 
 #include "FirmwareFixture.h"
 #include "firmware/FirmwareUpdate.h"
+#include "support/SilentSessionUi.h"
 
 namespace cbx::firmware::test {
 namespace {
@@ -15,33 +16,10 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-class RecordingUi : public SessionUi {
- public:
-  int AskMessage(int kind, const std::string&) override {
-    std::lock_guard lock(mutex_);
-    asked_.push_back(kind);
-    return kResultAcknowledged;
-  }
-  void HideUpdateCheckWindow() override {}
-  std::optional<std::string> ChooseHistoryFile(bool) override { return std::nullopt; }
-  void HistoryImported() override {}
-  void EndMessage(bool) override {}
-  void EndWaitMessage() override {}
-  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
-  void ShowScreen(int) override {}
-  void HomeMessage(std::uint32_t, bool, bool) override {}
-  void RefreshHistoryList() override {}
-  void SetDeviceTitle(const std::string&, bool) override {}
-  void SetConnectionLamp(bool) override {}
-  void OpenProgramWebPage() override {}
-  std::vector<int> Asked() const {
-    std::lock_guard lock(mutex_);
-    return asked_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<int> asked_;
+// Records the kinds asked and acknowledges every message.
+class RecordingUi : public ::cbx::test::SilentSessionUi {
+ protected:
+  int Reply(int, const std::string&) override { return kResultAcknowledged; }
 };
 
 // Passes everything to the virtual devices except writes of one command code.

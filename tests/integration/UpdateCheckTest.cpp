@@ -13,6 +13,7 @@
 #include "sim/DeviceProfile.h"
 #include "sim/SimBackend.h"
 #include "support/LoopbackServer.h"
+#include "support/SilentSessionUi.h"
 #include "support/TempDir.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdatePaths.h"
@@ -27,40 +28,25 @@ using ::testing::Not;
 
 const std::string kSource = CALIBRIX_SOURCE_DIR;
 
-class ScriptedUi : public SessionUi {
+class ScriptedUi : public test::SilentSessionUi {
  public:
-  int AskMessage(int kind, const std::string&) override {
-    std::lock_guard lock(mutex_);
-    asked_.push_back(kind);
-    const auto it = answers_.find(kind);
-    return it == answers_.end() ? kResultClosed : it->second;
-  }
   void HideUpdateCheckWindow() override { hidden_ = true; }
-  std::optional<std::string> ChooseHistoryFile(bool) override { return std::nullopt; }
-  void HistoryImported() override {}
-  void EndMessage(bool) override {}
-  void EndWaitMessage() override {}
-  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
-  void ShowScreen(int) override {}
-  void HomeMessage(std::uint32_t, bool, bool) override {}
-  void RefreshHistoryList() override {}
-  void SetDeviceTitle(const std::string&, bool) override {}
-  void SetConnectionLamp(bool) override {}
-  void OpenProgramWebPage() override {}
   void Answer(int kind, int result) {
     std::lock_guard lock(mutex_);
     answers_[kind] = result;
   }
-  std::vector<int> Asked() const {
-    std::lock_guard lock(mutex_);
-    return asked_;
-  }
   std::atomic<bool> hidden_{false};
 
+ protected:
+  int Reply(int kind, const std::string&) override {
+    std::lock_guard lock(mutex_);
+    const auto it = answers_.find(kind);
+    return it == answers_.end() ? kResultClosed : it->second;
+  }
+
  private:
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::map<int, int> answers_;
-  std::vector<int> asked_;
 };
 
 class UpdateCheckTest : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "records/Archiver.h"
 #include "records/FolderOps.h"
 #include "records/HistoryCipher.h"
+#include "support/SilentSessionUi.h"
 #include "support/TempDir.h"
 #include "ZipFixture.h"
 
@@ -22,24 +23,14 @@ namespace fs = std::filesystem;
 using test::ReadFile;
 using test::TempDir;
 
-class FakeUi : public SessionUi {
+class FakeUi : public test::SilentSessionUi {
  public:
   int AskMessage(int kind, const std::string&) override {
     shown.push_back(kind);
     return kind == kMessageConfirmImport ? confirm : kResultAcknowledged;
   }
-  void HideUpdateCheckWindow() override {}
   std::optional<std::string> ChooseHistoryFile(bool) override { return file; }
   void HistoryImported() override { ++imported; }
-  void EndMessage(bool) override {}
-  void EndWaitMessage() override {}
-  int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
-  void ShowScreen(int) override {}
-  void HomeMessage(std::uint32_t, bool, bool) override {}
-  void RefreshHistoryList() override {}
-  void SetDeviceTitle(const std::string&, bool) override {}
-  void SetConnectionLamp(bool) override {}
-  void OpenProgramWebPage() override {}
 
   std::optional<std::string> file;
   int confirm = kResultYes;
