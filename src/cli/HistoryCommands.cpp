@@ -5,6 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/RecordJson.h"
 #include "cli/TerminalUi.h"
 #include "records/HistoryTransfer.h"
 #include "records/RunLifecycle.h"
@@ -28,21 +29,6 @@ const char* CategoryName(int category) {
   }
 }
 
-nlohmann::ordered_json RecordSummary(update::CLensUpdateInfoData record, int index) {
-  nlohmann::ordered_json row;
-  row["index"] = index;
-  row["productName"] = record.productName;
-  row["productCodeText"] = record.productCodeText;
-  row["serialNumber"] = record.serialNumber;
-  row["deviceCategory"] = record.deviceCategory;
-  row["mountCode"] = record.mountCode;
-  row["rawVersion"] = record.rawVersion;
-  row["displayVersion"] = update::GetDisplayVersion(record);
-  row["Fwversion"] = record.Fwversion;
-  row["UpDate"] = record.UpDate;
-  return row;
-}
-
 // Runs a history command between the program's own start and end steps.
 int WithRun(const std::function<int(AppState&, records::RunLifecycle&)>& command) {
   AppState state;
@@ -62,13 +48,13 @@ int RunList(const HistoryArgs& args) {
     const auto records = state.lensHistory.Records();
     if (args.json) {
       nlohmann::ordered_json out = nlohmann::ordered_json::array();
-      for (std::size_t i = 0; i < records.size(); ++i) out.push_back(RecordSummary(records[i], static_cast<int>(i)));
+      for (std::size_t i = 0; i < records.size(); ++i) out.push_back(RecordSummaryJson(records[i], static_cast<int>(i)));
       std::cout << out.dump(2) << "\n";
       return 0;
     }
     if (records.empty()) std::cout << "The device history is empty.\n";
     for (std::size_t i = 0; i < records.size(); ++i) {
-      const auto row = RecordSummary(records[i], static_cast<int>(i));
+      const auto row = RecordSummaryJson(records[i], static_cast<int>(i));
       std::cout << i + 1 << ". " << row["productName"].get<std::string>() << "  ("
                 << CategoryName(records[i].deviceCategory) << ", S/N " << records[i].serialNumber << ", version "
                 << row["displayVersion"].get<std::string>() << ")\n";

@@ -108,4 +108,19 @@ ordered_json ToJson(const update::CLensUpdateInfoData& r) {
   return out;
 }
 
+nlohmann::ordered_json RecordSummaryJson(update::CLensUpdateInfoData record, int index) {
+  nlohmann::ordered_json row;
+  row["index"] = index;
+  row["productName"] = record.productName;
+  row["productCodeText"] = record.productCodeText;
+  row["serialNumber"] = record.serialNumber;
+  row["deviceCategory"] = record.deviceCategory;
+  row["mountCode"] = record.mountCode;
+  row["rawVersion"] = record.rawVersion;
+  row["displayVersion"] = update::GetDisplayVersion(record);
+  row["Fwversion"] = record.Fwversion;
+  row["UpDate"] = record.UpDate;
+  return row;
+}
+
 }  // namespace cbx::cli

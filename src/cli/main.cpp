@@ -6,6 +6,7 @@
 #include "cli/CliContext.h"
 #include "cli/DeviceCommands.h"
 #include "cli/HistoryCommands.h"
+#include "cli/SessionCommands.h"
 #include "cli/SettingsCommands.h"
 #include "cli/SupportCommands.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   cbx::cli::AddDeviceCommands(app, context);
   cbx::cli::AddHistoryCommands(app, context);
   cbx::cli::AddSettingsCommands(app, context);
+  cbx::cli::AddSessionCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

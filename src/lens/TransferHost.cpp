@@ -39,16 +39,26 @@ void TransferProgress::Notify() {
   if (listener_) listener_(min_, max_, position_);
 }
 
-int TransferHost::Run(int, const Worker& worker, TransferProgress& progress) {
+int TransferHost::Run(int transferType, const Worker& worker, TransferProgress& progress) {
   std::lock_guard lock(oneAtATime_);
-  int result = kTransferDataFailure;
-  std::thread thread([&] {
+  const auto body = [&]() noexcept {
     try {
-      result = worker(progress);
+      return worker(progress);
     } catch (...) {
-      result = kTransferDataFailure;  // nothing escapes the worker
+      return static_cast<int>(kTransferDataFailure);  // nothing escapes the worker
     }
-  });
+  };
+  if (ui_ != nullptr) {
+    SessionUi* ui = ui_;
+    progress.SetListener([ui, transferType](int min, int max, int position) {
+      ui->TransferProgressed(transferType, min, max, position);
+    });
+    const int result = ui->RunTransfer(transferType, body);
+    progress.SetListener({});
+    return result;
+  }
+  int result = kTransferDataFailure;
+  std::thread thread([&] { result = body(); });
   thread.join();
   return result;
 }

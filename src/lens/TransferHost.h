@@ -7,6 +7,8 @@
 #include <functional>
 #include <mutex>
 
+#include "update/SessionUi.h"
+
 namespace cbx::lens {
 
 // Transfer types: which worker runs, and which waiting text the front end shows.
@@ -60,6 +62,9 @@ class TransferProgress {
 class TransferHost {
  public:
   using Worker = std::function<int(TransferProgress&)>;
+  // The front end that shows each transfer as its progress dialog; without one the host
+  // runs the worker on a thread of its own and waits for it.
+  void SetUi(SessionUi* ui) { ui_ = ui; }
   // Runs the worker on its own thread, waits for it and returns its result. An exception
   // inside the worker is result 4. Only one transfer runs at a time: a second Run waits.
   int Run(int transferType, const Worker& worker, TransferProgress& progress);
@@ -67,6 +72,7 @@ class TransferHost {
 
  private:
   std::mutex oneAtATime_;
+  SessionUi* ui_ = nullptr;
 };
 
 }  // namespace cbx::lens

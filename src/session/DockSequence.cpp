@@ -21,6 +21,13 @@ constexpr int kTextProgramTooOld = 3315;
 constexpr int kMessageReadFailed = 23;
 constexpr int kMessageUpdated = 14;
 constexpr int kWaitDockCheck = 102;
+constexpr int kMessageConverterReadFailed = 203;
+constexpr int kMessageInformationText = 2;
+constexpr int kTextConverterNoInformation = 3211;
+constexpr int kTextConverterUpdated = 3202;
+constexpr int kWaitConverterCheck = 207;
+constexpr int kConverterHomeScreen = 9;
+constexpr int kFnLensSequence = 2;
 
 
 }  // namespace
@@ -38,6 +45,11 @@ void SessionController::FinalProbe() {
 }
 
 void SessionController::StartDockFWUpdateSequence(bool automatic) {
+  aboutUsbDevice_ = true;
+  if (s_.dock.deviceKind() == dock::DeviceKind::MountConverter) {
+    StartConverterSequence(automatic);
+    return;
+  }
   AppState& st = s_.state;
   const bool flash = s_.dock.deviceKind() == dock::DeviceKind::Flash;
   st.sequenceActive = true;
@@ -118,6 +130,7 @@ void SessionController::StartDockFWUpdateSequence(bool automatic) {
 }
 
 void SessionController::OnDockRestarted() {
+  aboutUsbDevice_ = true;
   AppState& st = s_.state;
   st.restartPending = false;
   s_.dock.StopPolling();
@@ -152,6 +165,89 @@ void SessionController::OnDockRestarted() {
     st.openMessageDialog = 0;
   }
   s_.dock.StartPolling();
+}
+
+void SessionController::StartConverterSequence(bool automatic) {
+  AppState& st = s_.state;
+  st.sequenceActive = true;
+  st.sequenceBusy = true;
+  s_.dock.StopPolling();
+  st.dock.dockVersionUnreadable = 0;
+  st.dock.dockDisplayVer.clear();
+  st.currentDevice.deviceCategory = 1;
+
+  std::string versionText, mountText;
+  int mountCode = 0xFF;
+  std::uint32_t version = 0;
+  std::uint8_t formatByte = 0, capability = 0;
+  if (!s_.dock.ReadDeviceVersionOnConverter(versionText, mountText, mountCode, version, formatByte, capability)) {
+    ReportError(kFnDockSequence, kErrCannotReadDockVersion);
+    s_.ui.AskMessage(kMessageConverterReadFailed);
+    FinalProbe();
+    st.sequenceBusy = false;
+    st.sequenceActive = false;
+    return;
+  }
+  st.dock.dockRawVersion = versionText;
+  st.dock.dockId = mountText;
+  st.converterMountCode = mountCode;
+  st.dock.dockFormatMarker = formatByte;
+  st.dockCapability = capability;
+  st.dock.dockVersionUnreadable = version == kUnreadableDockVersion ? 1 : 0;
+  if (st.restartPending) {
+    // Back from its own update: the reconnect wait leads to OnConverterRestarted.
+    st.sequenceBusy = false;
+    st.sequenceActive = false;
+    return;
+  }
+  LensOutcome outcome;
+  StartLensFWUpdateSequence(LensVariant::kConverter, automatic, outcome);
+  s_.ui.HomeMessage(UM_MOUNT_HOME, true, false);
+}
+
+void SessionController::OnConverterRestarted() {
+  aboutUsbDevice_ = true;
+  AppState& st = s_.state;
+  st.restartPending = false;
+  s_.dock.StopPolling();
+  s_.dock.SetLastStatus(0);
+
+  std::string serial, productCode, mountText, versionText;
+  int mountCode = 0xFF;
+  std::uint8_t formatByte = 0;
+  int failure = 0;
+  if (!s_.dock.ReadSerialNumber(serial)) {
+    failure = 3;
+  } else if (!s_.dock.ReadProductCodeOnConverter(productCode, mountText, mountCode)) {
+    failure = 4;
+  } else if (!s_.dock.ReadFirmwareVersion(versionText, formatByte, mountCode)) {
+    failure = 5;
+  }
+  if (failure != 0) {
+    ReportError(kFnLensSequence, failure);
+    FinalProbe();
+    return;
+  }
+  s_.dock.StartPolling();
+  auto& device = st.currentDevice;
+  device.serialNumber = serial;
+  device.productCodeText = productCode;
+  device.formatMarker = formatByte;
+  device.rawVersion = versionText;
+  device.mountCode = mountCode;
+  if (st.dock.dockFormatMarker == update::kExtendedFormatMarker) {
+    st.dock.dockDisplayVer = dock::DeviceVersionDisplay(st.dock.dockRawVersion, st.dock.dockFormatMarker);
+  }
+
+  int result = RunCheck(update::kCheckAdapter, kWaitConverterCheck);
+  if (!s_.dock.RequestStatusExclusive()) result = update::kCheckFailed;
+  if (result == update::kCheckNoInformation) {
+    AskPublished(kMessageInformationText, Text(kTextConverterNoInformation));
+  } else if (result != update::kCheckFailed) {
+    AskPublished(kMessageInformationText, Text(kTextConverterUpdated));
+  }
+  ShowCurrentDevice(kConverterHomeScreen);
+  if (!s_.dock.IsPolling()) s_.dock.StartPolling();
 }
 
 std::string SessionController::DockVersionLine() {

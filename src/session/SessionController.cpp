@@ -17,9 +17,9 @@ constexpr std::array kCancelOnLoss{1,   3,   11,  12,  15,  16,  21,  24,  25,  
 // Waiting message and check kind of the flash unit's settle check.
 constexpr int kWaitFlashSettle = 309;
 constexpr int kMessageLensDockAccepted = 19;
-constexpr int kTextLensDockAccepted = 3117;
 constexpr int kMessageFlashAccepted = 306;
-constexpr int kTextFlashAccepted = 3307;
+constexpr int kMessageNewerProgram = 27;
+constexpr int kTextNewerProgram = 3134;
 
 std::uint32_t HomeMessageOf(dock::DeviceKind kind) {
   switch (kind) {
@@ -40,13 +40,34 @@ SessionController::~SessionController() {
 
 void SessionController::HandleEvent(const Event& event) {
   switch (event.message) {
+    case WM_START_MONITORING: StartMonitoring(); break;
     case WM_DOCK_OPENED: OnDockOpened(event.wParam != 0); break;
     case WM_DOCK_STATUS:
       OnDockStatus(static_cast<int>(event.wParam & 0xFFFF), static_cast<int>((event.wParam >> 16) & 0xFFFF));
       break;
     case WM_DOCK_RESTARTED: OnDockRestarted(); break;
+    case WM_CONVERTER_RESTARTED: OnConverterRestarted(); break;
+    case WM_DEVICECHANGE:
+      if (event.wParam == DBT_DEVNODES_CHANGED) OnDeviceChange();
+      break;
     default: break;
   }
+}
+
+void SessionController::StartMonitoring() {
+  if (s_.checker.CheckProgramUpdate()) {
+    if (s_.ui.AskMessage(kMessageNewerProgram, Text(kTextNewerProgram)) == kResultYes) s_.ui.OpenProgramWebPage();
+  }
+  // The histories were loaded at the start of the run; the list shows them now.
+  s_.ui.RefreshHistoryList();
+  s_.dock.RegisterArrival(&s_.events);
+  if (!s_.dock.Record() && !s_.dock.IsConnecting()) s_.dock.StartConnectThread();
+  s_.state.monitoringStarted = true;
+}
+
+void SessionController::OnDeviceChange() {
+  if (s_.state.sequenceActive || !s_.state.monitoringStarted || s_.dock.IsConnecting()) return;
+  if (!s_.dock.RequestStatusExclusive()) DeviceLost();
 }
 
 void SessionController::OnDockOpened(bool opened) {
@@ -58,12 +79,16 @@ void SessionController::OnDockOpened(bool opened) {
   SetDockConnected(true);
   if (s_.state.restartPending) {
     // The device came back from its own firmware update.
+    if (kind == dock::DeviceKind::MountConverter) StartDockFWUpdateSequence(true);
     StartReconnectWait();
     return;
   }
   EndOpenDialogs();
   s_.ui.RefreshHistoryList();
-  if (kind == dock::DeviceKind::LensDock || kind == dock::DeviceKind::Flash) StartDockFWUpdateSequence(true);
+  if (kind == dock::DeviceKind::LensDock || kind == dock::DeviceKind::Flash ||
+      kind == dock::DeviceKind::MountConverter) {
+    StartDockFWUpdateSequence(true);
+  }
 }
 
 void SessionController::EndOpenDialogs() {
@@ -89,7 +114,14 @@ void SessionController::ClearShownDevice(std::uint32_t homeMessage) {
 }
 
 void SessionController::RunLensSequence(LensVariant variant) {
-  if (startLensSequence) startLensSequence(variant);
+  LensOutcome outcome;
+  StartLensFWUpdateSequence(variant, true, outcome);
+  HandleAutomaticOutcome(variant, outcome);
+}
+
+void SessionController::DropSettingsImages() {
+  lens::ClearImage(s_.model.AfImage);
+  lens::ClearImage(s_.model.CsImage);
 }
 
 void SessionController::OnDockStatus(int previous, int current) {
@@ -111,19 +143,22 @@ void SessionController::OnDockStatus(int previous, int current) {
         s_.ui.ShowScreen(-1);
         s_.ui.HomeMessage(UM_FLASH_HOME, false, false);
         EndOpenDialogs();
+        aboutUsbDevice_ = false;
         RunCheck(update::kCheckNothing, kWaitFlashSettle);
         RunLensSequence(LensVariant::kFlash);
         return;
       case dock::kStatusAccepted:
-        s_.state.openMessageDialog = kMessageFlashAccepted;
-        s_.ui.AskMessage(kMessageFlashAccepted, std::to_string(kTextFlashAccepted));
-        s_.state.openMessageDialog = 0;
+        AskPublished(kMessageFlashAccepted);
         return;
       default: return;
     }
   }
 
   s_.state.converterAttached = false;
+  // The poll thread is paused for this exchange: interleaved with its status request,
+  // either side could take the other's reply and a present device would look lost.
+  const bool wasPolling = s_.dock.IsPolling();
+  s_.dock.StopPolling();
   dock::Report reply{};
   if (s_.dock.SendCommand(dock::cmd::kProductCode) && s_.dock.ReadResponse(dock::cmd::kProductCodeReply, reply)) {
     const auto code = static_cast<std::uint16_t>(reply[3] | (reply[4] << 8));
@@ -132,6 +167,7 @@ void SessionController::OnDockStatus(int previous, int current) {
       s_.state.converterAttached = dock::IsConverterProductCode(code);
     }
   }
+  if (wasPolling) s_.dock.StartPolling();
   s_.dock.SetDeviceKind(dock::DeviceKind::LensDock);
   switch (current) {
     case dock::kStatusNotFinished:
@@ -139,6 +175,8 @@ void SessionController::OnDockStatus(int previous, int current) {
       if (IsCurrentDeviceShown()) ClearShownDevice(UM_LENS_HOME);
       s_.state.currentDevice.Clear();
       s_.ui.RefreshHistoryList();
+      s_.ui.MarkConnectedDevice(-1, false);
+      DropSettingsImages();
       return;
     case dock::kStatusNoAnswer: DeviceLost(); return;
     case dock::kStatusDone:
@@ -155,49 +193,92 @@ void SessionController::OnDockStatus(int previous, int current) {
       }
       return;
     case dock::kStatusAccepted:
-      s_.state.openMessageDialog = kMessageLensDockAccepted;
-      s_.ui.AskMessage(kMessageLensDockAccepted, std::to_string(kTextLensDockAccepted));
-      s_.state.openMessageDialog = 0;
+      AskPublished(kMessageLensDockAccepted);
       return;
     default: return;
   }
 }
 
-void SessionController::DeviceLost() {
+void SessionController::EndForLoss() {
   const int open = s_.state.openMessageDialog;
   if (open != 0) {
     const bool cancel = std::find(kCancelOnLoss.begin(), kCancelOnLoss.end(), open) != kCancelOnLoss.end();
     s_.ui.EndMessage(!cancel);
+  } else {
+    s_.ui.ClosePreferenceDialog();
   }
+}
+
+void SessionController::DeviceLost() {
+  EndForLoss();
   s_.dock.StopPolling();
+  ForgetLostDevice(s_.dock.deviceKind() == dock::DeviceKind::Flash ? UM_FLASH_HOME
+                   : s_.dock.deviceKind() == dock::DeviceKind::LensDock ? UM_LENS_HOME
+                                                                        : 0);
+}
+
+void SessionController::ForgetLostDevice(std::uint32_t homeMessage) {
   SetDockConnected(false);
   s_.ui.RefreshHistoryList();
+  DropSettingsImages();
   if (IsCurrentDeviceShown()) {
-    const dock::DeviceKind kind = s_.dock.deviceKind();
     s_.ui.RefreshHistoryList();
     s_.ui.SetDeviceTitle({}, true);
     s_.state.shownDevice.Clear();
     s_.ui.ShowScreen(-1);
-    if (kind == dock::DeviceKind::LensDock) s_.ui.HomeMessage(UM_LENS_HOME, false, false);
-    if (kind == dock::DeviceKind::Flash) s_.ui.HomeMessage(UM_FLASH_HOME, false, false);
+    if (homeMessage != 0) s_.ui.HomeMessage(homeMessage, false, false);
   }
   s_.state.currentDevice.Clear();
+  s_.ui.MarkConnectedDevice(-1, false);
   s_.dock.Close();
   if (!s_.dock.Record() && !s_.dock.IsConnecting()) s_.dock.StartConnectThread();
 }
 
+void SessionController::ConverterLost() {
+  EndForLoss();
+  if (s_.dock.RequestStatusExclusive()) {
+    // Still there: the converter restarts later, and the wait thread follows it.
+    if (!s_.dock.IsPolling()) s_.dock.StartPolling();
+    StartReconnectWait();
+    return;
+  }
+  s_.dock.StopPolling();
+  ForgetLostDevice(UM_MOUNT_HOME);
+}
+
 void SessionController::ResetToHome() {
-  s_.state.currentDevice.Clear();
-  s_.state.shownDevice.Clear();
-  s_.ui.SetDeviceTitle({}, true);
-  s_.ui.ShowScreen(-1);
   s_.ui.RefreshHistoryList();
+  DropSettingsImages();
+  if (IsCurrentDeviceShown()) {
+    s_.ui.RefreshHistoryList();
+    s_.ui.SetDeviceTitle({}, true);
+    s_.state.shownDevice.Clear();
+  }
+  s_.ui.ShowScreen(-1);
+  s_.ui.HomeMessage(HomeMessageOf(s_.dock.deviceKind()), false, false);
+  s_.state.currentDevice.Clear();
+  s_.ui.MarkConnectedDevice(-1, false);
 }
 
 void SessionController::ForgetDevice() {
   const int index = s_.state.lensHistory.IndexOf(s_.state.currentDevice);
   if (index >= 0) s_.state.lensHistory.RemoveAt(index);
-  ResetToHome();
+  s_.ui.RefreshHistoryList();
+  s_.ui.SetDeviceTitle({}, true);
+  s_.ui.ShowScreen(-1);
+  DropSettingsImages();
+  s_.state.shownDevice.Clear();
+  s_.state.currentDevice.Clear();
+  s_.ui.MarkConnectedDevice(-1, false);
+}
+
+void SessionController::MarkConnectedDevice() {
+  if (NoCurrentDevice()) {
+    s_.ui.MarkConnectedDevice(-1, false);
+    return;
+  }
+  const bool added = !s_.state.lensHistory.AddOrReplace(s_.state.currentDevice);
+  s_.ui.MarkConnectedDevice(s_.state.lensHistory.IndexOf(s_.state.currentDevice), added);
 }
 
 bool SessionController::NoCurrentDevice() const {
@@ -231,6 +312,20 @@ int SessionController::AskWithPolling(int kind, const std::string& text) {
   SetSequenceActive(true);
   s_.dock.StopPolling();
   s_.state.openMessageDialog = 0;
+  return answer;
+}
+
+int SessionController::AskPublished(int kind, const std::string& text) {
+  s_.state.openMessageDialog = kind;
+  const int answer = s_.ui.AskMessage(kind, text);
+  s_.state.openMessageDialog = 0;
+  return answer;
+}
+
+int SessionController::AskWaitPublished(int kind, const std::string& text) {
+  s_.state.openWaitDialog = kind;
+  const int answer = s_.ui.AskMessage(kind, text);
+  s_.state.openWaitDialog = 0;
   return answer;
 }
 

@@ -15,14 +15,29 @@
 #include "dock/DockDevice.h"
 #include "dock/EventSink.h"
 #include "firmware/FirmwareUpdate.h"
+#include "lens/LensSettingsModel.h"
+#include "lens/SettingsWorkers.h"
 #include "update/AppState.h"
 #include "update/SessionUi.h"
 #include "update/UpdateCheck.h"
 
 namespace cbx::session {
 
-// Which attached-device sequence the status handler asks for.
-enum class LensVariant { kLens, kConverterLens, kFlash };
+// The attached-device sequence: a lens on the lens dock, a lens behind a mount converter,
+// a flash unit, or the mount converter itself.
+enum class LensVariant { kLens, kConverterLens, kFlash, kConverter };
+
+// What an attached-device sequence hands back to its caller.
+struct LensOutcome {
+  bool showDoneNotice = false;
+  bool sequenceOk = true;
+  bool customAllowed = true;
+  bool showBlockedMessage = false;
+  bool settingsRead = false;
+  bool forgetDevice = false;
+  bool blockedBySettings = false;
+  bool flashUpdateAllowed = true;
+};
 
 // Error report numbers of the dock sequence.
 inline constexpr int kFnDockSequence = 1;
@@ -42,6 +57,9 @@ struct SessionParts {
   EventSink& events;
   // The texts that questions carry; a text missing from the table is shown empty.
   const TextTable& texts;
+  // The lens settings kept across a lens firmware update, and the operations on them.
+  lens::LensSettingsModel& model;
+  lens::SettingsController& settings;
 };
 
 class SessionController {
@@ -51,18 +69,21 @@ class SessionController {
   SessionController(const SessionController&) = delete;
   SessionController& operator=(const SessionController&) = delete;
 
-  // The attached-device sequence (lens, converter lens, flash), run with automatic = true.
-  // It belongs to a later stage; until it is set a status change only refreshes the screens.
-  std::function<void(LensVariant)> startLensSequence;
-
   // Dispatches one event; call only on the user-interface thread.
   void HandleEvent(const Event& event);
 
+  // Checks for a newer program, fills the history list and starts looking for devices.
+  void StartMonitoring();
   void OnDockOpened(bool opened);
   void OnDockStatus(int previous, int current);
+  // The platform says devices changed: a device that no longer answers is lost.
+  void OnDeviceChange();
   void OnDockRestarted();
+  void OnConverterRestarted();
 
   void DeviceLost();
+  // The device loss after a converter update: a converter that still answers is waited for.
+  void ConverterLost();
   void ResetToHome();
   void ForgetDevice();
   bool IsCurrentDeviceShown() const;
@@ -70,8 +91,12 @@ class SessionController {
   void SetDockConnected(bool connected);
   void SetSequenceActive(bool active) { s_.state.sequenceActive = active; }
 
-  // The dock sequence of the lens dock and the flash unit.
+  // The sequence of the USB device itself: lens dock, flash unit or mount converter.
   void StartDockFWUpdateSequence(bool automatic);
+  // Identifies what is attached, checks for newer firmware and offers it.
+  void StartLensFWUpdateSequence(LensVariant variant, bool automatic, LensOutcome& outcome);
+  // What the status handler does with the outcome of an automatic run.
+  void HandleAutomaticOutcome(LensVariant variant, const LensOutcome& outcome);
   // The dock's version for display, completed from the dock history when needed.
   std::string DockVersionLine();
 
@@ -81,6 +106,13 @@ class SessionController {
 
   // Waits for the dock sequence to end, then posts the restart event for the device kind.
   void StartReconnectWait();
+  // Whether the sequence that runs now (or ran last) is about the USB device itself rather
+  // than what is attached to it; front ends that answer questions by device use it.
+  bool AboutUsbDevice() const { return aboutUsbDevice_; }
+  // Told the outcome of every attached-device sequence as it ends (front ends that
+  // report what happened use it).
+  std::function<void(LensVariant, const LensOutcome&)> onLensOutcome;
+
   // Shortens the reconnect-wait steps in tests.
   void SetReconnectStep(std::chrono::milliseconds step) { reconnectStep_ = step; }
 
@@ -95,8 +127,28 @@ class SessionController {
   void FinalProbe();
   int RunCheck(int checkKind, int waitKind);
   void RunLensSequence(LensVariant variant);
+  void StartConverterSequence(bool automatic);
+  void RunLensSteps(LensVariant variant, bool automatic, LensOutcome& out);
+  // A status request after a question or a check: whether it was answered, and the status.
+  struct Probe {
+    bool answered = false;
+    int status = 0;
+  };
+  Probe ProbeDevice();
+  // Stores currentDevice in the lens history and lets the front end mark it.
+  void MarkConnectedDevice();
+  // The shown record becomes the current device, with its title and history row.
+  void ShowCurrentDevice(int homeScreen);
+  void DropSettingsImages();
+  // The parts of device loss after the open dialogs are dealt with.
+  void EndForLoss();
+  void ForgetLostDevice(std::uint32_t homeMessage);
+  // A message the session may end from outside (published); no probe afterwards.
+  int AskPublished(int kind, const std::string& text = {});
+  int AskWaitPublished(int kind, const std::string& text = {});
 
   SessionParts s_;
+  std::atomic<bool> aboutUsbDevice_{false};
   std::chrono::milliseconds reconnectStep_{100};
   std::mutex reconnectMutex_;  // guards the thread object
   std::thread reconnectThread_;

@@ -46,11 +46,24 @@ class SessionUi {
   // worker, and returns the check's result.
   virtual int RunUpdateCheck(int waitMessageKind, const std::function<int()>& check) = 0;
 
+  // The progress dialog of a transfer type: `transfer` does the device work and returns
+  // its result code; it blocks until the work is done, so a window runs it on a worker
+  // thread while its modal loop keeps the window alive, and a terminal may simply call it.
+  // The progress to draw is the one the session shares with the front end.
+  virtual int RunTransfer(int transferType, const std::function<int()>& transfer) = 0;
+  // The progress of the running transfer, from its worker thread.
+  virtual void TransferProgressed(int /*transferType*/, int /*min*/, int /*max*/, int /*position*/) {}
+
   // The home view: a screen (-1 start, 0 lens home, 9 converter home, 10 flash home) and
   // the home messages (UM_LENS_HOME, UM_MOUNT_HOME, UM_FLASH_HOME) with their two flags.
   virtual void ShowScreen(int screen) = 0;
   virtual void HomeMessage(std::uint32_t message, bool updateAllowed, bool customAllowed) = 0;
   virtual void RefreshHistoryList() = 0;
+  // The connected device's row: its index in the lens history (-1 when no device is
+  // connected) and whether its record was added to the history just now.
+  virtual void MarkConnectedDevice(int index, bool added) = 0;
+  // Device loss closes the dock-information dialog, when it is open, as if OK were pressed.
+  virtual void ClosePreferenceDialog() = 0;
 
   // The top bar: the device title and the connection lamp.
   virtual void SetDeviceTitle(const std::string& title, bool highlighted) = 0;

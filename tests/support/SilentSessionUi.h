@@ -28,9 +28,12 @@ class SilentSessionUi : public SessionUi {
   void EndMessage(bool) override {}
   void EndWaitMessage() override {}
   int RunUpdateCheck(int, const std::function<int()>& check) override { return check(); }
+  int RunTransfer(int, const std::function<int()>& transfer) override { return transfer(); }
   void ShowScreen(int) override {}
   void HomeMessage(std::uint32_t, bool, bool) override {}
   void RefreshHistoryList() override {}
+  void MarkConnectedDevice(int, bool) override {}
+  void ClosePreferenceDialog() override {}
   void SetDeviceTitle(const std::string&, bool) override {}
   void SetConnectionLamp(bool) override {}
   void OpenProgramWebPage() override {}
