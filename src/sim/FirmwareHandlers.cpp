@@ -54,7 +54,8 @@ std::string CheckBlock(FirmwareSession& s, std::uint16_t code, std::uint16_t tot
   if (r.variant != variant) return "data request of another update";
   if (total != r.total) return "total changed";
   if (block >= r.total) return "block number beyond the total";
-  if (r.complete) return "update already complete";
+  // Whole 256-byte images may be followed by blocks up to the total (maps that count blocks).
+  if (r.complete && r.unitsDone >= r.total) return "update already complete";
   if (s.seen.size() != r.total) s.seen.assign(r.total, false);
   return {};
 }
@@ -86,7 +87,10 @@ std::uint8_t DeviceResponder::FirmwareStatus(std::uint8_t status) {
 void DeviceResponder::FirmwareUnitDone() {
   FirmwareRecord& r = firmware_.record;
   ++r.unitsDone;
-  if (r.unitsDone < r.total) return;
+  // A map counts its total in 32-byte units, so an image sent in 256-byte blocks is whole
+  // once its blocks hold that many; maps that count the 256-byte blocks themselves pass too.
+  const bool wide = r.variant == FirmwareVariant::Lens256 || r.variant == FirmwareVariant::Dock256;
+  if (r.unitsDone != r.total && !(wide && r.unitsDone * 8u == r.total)) return;
   r.complete = true;
   if (IsLensVariant(r.variant) && attached_ && profile_.behaviour.versionAfterUpdate) {
     attached_->version = *profile_.behaviour.versionAfterUpdate;

@@ -35,7 +35,7 @@ struct FirmwareRecord {
   std::size_t unitsDone = 0;  // whole blocks or packets taken
   std::uint64_t bytes = 0;
   std::uint64_t checksum = kFirmwareChecksumSeed;
-  bool complete = false;  // every block or packet of the total has arrived
+  bool complete = false;  // every block or packet of the total has arrived (256-byte blocks: 8 units each)
   std::string refused;    // why the last refused request was refused; empty when none was
 };
 

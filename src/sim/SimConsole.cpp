@@ -71,6 +71,20 @@ SimConsole::Answer SimConsole::Execute(std::string_view line) {
       return {"ok"};
     }
 
+    if (command == "memory") {
+      // What the mounted lens holds now, so that a test can see what a program wrote.
+      if (args.size() != 1 || (args[0] != "af" && args[0] != "cs")) return {Error("memory needs af or cs")};
+      const std::vector<std::uint8_t> area = args[0] == "af" ? device_.AfArea() : device_.CsArea();
+      static constexpr char kDigits[] = "0123456789ABCDEF";
+      std::string hex;
+      hex.reserve(area.size() * 2);
+      for (const std::uint8_t b : area) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 0x0F];
+      }
+      return {area.empty() ? "ok" : "ok " + hex};
+    }
+
     if (command == "status") {
       if (args.size() != 1) return {Error("status needs a byte or auto")};
       Faults faults = device_.GetFaults();
