@@ -434,24 +434,61 @@ void SessionController::HandleAutomaticOutcome(LensVariant variant, const LensOu
     if (readFailed) AskWaitPublished(kMessageReadSettingsFailed);
     return;
   }
-  if (flash && !o.flashUpdateAllowed) {
-    AskPublished(kMessageFlashBusy);
-    st.currentDevice.controllerValue = 0;
-    return;
-  }
-  if (o.showBlockedMessage) {
-    if (o.blockedBySettings) {
-      AskWaitPublished(kMessageInformation, Text(kTextBlockedBySettings));
-    } else {
-      AskWaitPublished(v.blockedKind);
-    }
-    return;
-  }
+  if (ShowFailureMessage(variant, o)) return;
   if (o.forgetDevice) {
     ForgetDevice();
   } else {
     ResetToHome();
   }
+}
+
+bool SessionController::ShowFailureMessage(LensVariant variant, const LensOutcome& o) {
+  if (variant == LensVariant::kFlash && !o.flashUpdateAllowed) {
+    AskPublished(kMessageFlashBusy);
+    s_.state.currentDevice.controllerValue = 0;
+    return true;
+  }
+  if (!o.showBlockedMessage) return false;
+  if (o.blockedBySettings) {
+    AskWaitPublished(kMessageInformation, Text(kTextBlockedBySettings));
+  } else {
+    AskWaitPublished(VariantOf(variant).blockedKind);
+  }
+  return true;
+}
+
+SessionController::HomeRefresh SessionController::OnHomeUpdateButton(int homeScreen) {
+  AppState& st = s_.state;
+  constexpr int kMountHome = 9, kFlashHome = 10;
+  if (homeScreen == kMountHome && !st.converterAttached) {
+    // The converter itself; its sequence sends the mount home's message.
+    StartDockFWUpdateSequence(false);
+    return {};
+  }
+  const LensVariant variant = homeScreen == kFlashHome ? LensVariant::kFlash
+                              : homeScreen == kMountHome ? LensVariant::kConverterLens
+                                                         : LensVariant::kLens;
+  LensOutcome o;
+  StartLensFWUpdateSequence(variant, false, o);
+  if (!o.sequenceOk) {
+    // No return to the start screen here: the screen stays, only a failed re-check forgets.
+    if (!ShowFailureMessage(variant, o) && o.forgetDevice) ForgetDevice();
+    return {};
+  }
+  if (o.showDoneNotice) {
+    AskPublished(kMessageInformation, Text(VariantOf(variant).doneText));
+    if (variant != LensVariant::kFlash && !o.settingsRead && !NoCurrentDevice()) {
+      s_.model.SetLensInfo(st.currentDevice);
+      bool failed = false;
+      if (!s_.settings.BothDataRead(failed, false)) {
+        AskWaitPublished(kMessageReadSettingsFailed);
+        return {};
+      }
+    }
+  }
+  if (st.currentDevice.noUpdateInfo) ResetToHome();
+  if (variant == LensVariant::kFlash) st.currentDevice.controllerValue = o.flashUpdateAllowed ? 1 : 0;
+  return {true, o.customAllowed};
 }
 
 }  // namespace cbx::session

@@ -97,6 +97,14 @@ class SessionController {
   void StartLensFWUpdateSequence(LensVariant variant, bool automatic, LensOutcome& outcome);
   // What the status handler does with the outcome of an automatic run.
   void HandleAutomaticOutcome(LensVariant variant, const LensOutcome& outcome);
+  // The firmware-update button of a home screen (0 lens, 9 mount converter, 10 flash): runs
+  // the sequence the screen stands for and deals with its outcome. The screen then refreshes
+  // itself when told to, with the customisation permission given.
+  struct HomeRefresh {
+    bool refresh = false;
+    bool customAllowed = false;
+  };
+  HomeRefresh OnHomeUpdateButton(int homeScreen);
   // The dock's version for display, completed from the dock history when needed.
   std::string DockVersionLine();
 
@@ -127,6 +135,8 @@ class SessionController {
   void FinalProbe();
   int RunCheck(int checkKind, int waitKind);
   void RunLensSequence(LensVariant variant);
+  // The messages of a failed run, shared by both outcome handlings; false when nothing was shown.
+  bool ShowFailureMessage(LensVariant variant, const LensOutcome& outcome);
   void StartConverterSequence(bool automatic);
   void RunLensSteps(LensVariant variant, bool automatic, LensOutcome& out);
   // A status request after a question or a check: whether it was answered, and the status.

@@ -115,6 +115,30 @@ TEST_F(CliSession, CheckWithoutADeviceExitsThree) {
   EXPECT_EQ(RunCli(Env(), {"check", "--device", device_, "--wait", "1"}).exitCode, 3);
 }
 
+TEST_F(CliSession, WatchFollowsTheDeviceUntilInterrupted) {
+  StartSimulator("zoom-lens-dock");
+  setenv("XDG_DATA_HOME", (dir_ / "share").c_str(), 1);
+  setenv("XDG_DOWNLOAD_DIR", (dir_ / "downloads").c_str(), 1);
+  test::Subprocess watch({CALIBRIX_CLI, "watch", "--json", "--device", device_});
+  // Reads event lines until one matches; false when none comes in time.
+  const auto awaitLine = [&](const std::function<bool(const nlohmann::json&)>& wanted) {
+    for (std::string line = watch.ReadLine(); !line.empty(); line = watch.ReadLine()) {
+      if (wanted(nlohmann::json::parse(line))) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(awaitLine([](const auto& e) { return e["event"] == "check" && e["device"] == "attached"; }));
+  // Nobody at the terminal: the offer is declined and the lens is shown.
+  EXPECT_TRUE(awaitLine([](const auto& e) { return e["event"] == "screen" && e["screen"] == 0; }));
+  sim_->Send("unplug");
+  EXPECT_TRUE(awaitLine([](const auto& e) { return e["event"] == "lamp" && e["on"] == false; }));
+  sim_->Send("plug");
+  EXPECT_TRUE(awaitLine([](const auto& e) { return e["event"] == "device" && e["message"] == "dock-opened"; }));
+  watch.Signal(SIGINT);
+  ASSERT_TRUE(watch.WaitExit(std::chrono::seconds(10)));
+  EXPECT_EQ(watch.exitCode(), 0);
+}
+
 TEST_F(CliSession, UpdateOfTheAttachedLensKeepsItsSettingsInPlace) {
   StartSimulator("zoom-lens-dock");
   const std::string before = Memory("af");

@@ -146,6 +146,30 @@ TEST_F(LensSequenceTest, CineLensIsNeverOfferedCustomisation) {
   EXPECT_FALSE(customAllowed);
 }
 
+TEST_F(LensSequenceTest, ButtonRunShowsTheNewestVersionThatTheAutomaticRunKeepsQuiet) {
+  PlugAndIdentify("ml-mount-lens");
+  EXPECT_THAT(ui_.Shown({"ask"}), Not(Contains(HasSubstr("ask 50"))));
+  const auto refresh = controller_->OnHomeUpdateButton(0);
+  EXPECT_THAT(ui_.Shown({"ask"}), Contains("ask 50:" + update::GetDisplayVersion(state_.currentDevice)));
+  EXPECT_TRUE(refresh.refresh);
+  EXPECT_TRUE(refresh.customAllowed);
+}
+
+TEST_F(LensSequenceTest, ButtonRunUpdatesWithTheSettingsReadAtIdentification) {
+  ui_.Answer(11, kResultNo);
+  PlugAndIdentify("zoom-lens-dock");
+  const std::vector<std::uint8_t> settings = device_->AfArea();
+  ui_.Forget();
+  ui_.Answer(11, kResultYes);
+  ui_.Answer(12, kGoAhead);
+  const auto refresh = controller_->OnHomeUpdateButton(0);
+  // No read before the update: the automatic run's caller read the settings already.
+  EXPECT_THAT(ui_.Shown({"transfer", "ask 2"}), ElementsAre("transfer 0=0", "transfer 12=0", "ask 2:3106"));
+  EXPECT_EQ(device_->AfArea(), settings);
+  EXPECT_TRUE(refresh.refresh);
+  EXPECT_TRUE(refresh.customAllowed);
+}
+
 TEST_F(LensSequenceTest, ConverterUpdateRestartsItAndChecksItAgain) {
   ui_.Answer(201, kResultYes);
   ui_.Answer(204, kGoAhead);

@@ -88,6 +88,10 @@ class Subprocess {
     return false;
   }
   int exitCode() const { return exitCode_; }
+  // Sends a signal, as a user's Ctrl+C does with SIGINT.
+  void Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+  }
 
  private:
   pid_t pid_ = -1;
