@@ -29,6 +29,28 @@ constexpr int kWaitConverterCheck = 207;
 constexpr int kConverterHomeScreen = 9;
 constexpr int kFnLensSequence = 2;
 
+// The USB device's own identification read.
+struct DockReading {
+  std::string versionText, mountText;
+  int mountCode = 0xFF;
+  std::uint32_t version = 0;
+  std::uint8_t formatByte = 0, capability = 0;
+};
+
+bool ReadDock(dock::DockDevice& device, bool throughConverter, DockReading& r) {
+  return throughConverter
+             ? device.ReadDeviceVersionOnConverter(r.versionText, r.mountText, r.mountCode, r.version, r.formatByte,
+                                                   r.capability)
+             : device.ReadDeviceVersion(r.versionText, r.mountText, r.mountCode, r.version, r.formatByte, r.capability);
+}
+
+// Version text, mount text, mount code and format byte into the dock fields.
+void StoreDockReading(AppState& st, const DockReading& r, bool converter) {
+  st.dock.dockRawVersion = r.versionText;
+  st.dock.dockId = r.mountText;
+  (converter ? st.converterMountCode : st.dockMountCode) = r.mountCode;
+  st.dock.dockFormatMarker = r.formatByte;
+}
 
 }  // namespace
 
@@ -59,33 +81,25 @@ void SessionController::StartDockFWUpdateSequence(bool automatic) {
   st.dock.dockDisplayVer.clear();
   if (!flash) st.currentDevice.deviceCategory = st.currentDevice.productCodeText.rfind('C', 0) == 0 ? 3 : 0;
 
-  std::string versionText, mountText;
-  int mountCode = 0xFF;
-  std::uint32_t version = 0;
-  std::uint8_t formatByte = 0, capability = 0;
-  if (!s_.dock.ReadDeviceVersion(versionText, mountText, mountCode, version, formatByte, capability)) {
+  DockReading reading;
+  if (!ReadDock(s_.dock, false, reading)) {
     ReportError(kFnDockSequence, kErrCannotReadDockVersion);
     s_.ui.AskMessage(kMessageReadFailed);
     FinalProbe();
-    st.dock.dockRawVersion.clear();
-    st.dock.dockId.clear();
-    st.dockMountCode = 0xFF;
-    st.dock.dockFormatMarker = 0;
+    // Reset, so that what depends on the dock fields is disabled.
+    StoreDockReading(st, DockReading{}, false);
     st.dockCapability = 0;
     st.sequenceBusy = false;
     st.sequenceActive = false;
     return;
   }
-  st.dock.dockRawVersion = versionText;
-  st.dock.dockId = mountText;
-  st.dockMountCode = mountCode;
-  st.dock.dockFormatMarker = formatByte;
-  st.dockCapability = capability;
-  st.dock.dockDisplayVer = dock::DeviceVersionDisplay(versionText, formatByte);
+  StoreDockReading(st, reading, false);
+  st.dockCapability = reading.capability;
+  st.dock.dockDisplayVer = dock::DeviceVersionDisplay(reading.versionText, reading.formatByte);
 
   bool forced = false;
   bool skipped = false;
-  if (version == kUnreadableDockVersion) {
+  if (reading.version == kUnreadableDockVersion) {
     st.dock.dockVersionUnreadable = 1;
     forced = AskQuietly(kMessageQuestion, Text(kTextUnreadableVersion)) == kResultYes;
     skipped = !forced;
@@ -136,22 +150,16 @@ void SessionController::OnDockRestarted() {
   s_.dock.StopPolling();
   s_.dock.SetLastStatus(0);
 
-  std::string versionText, mountText;
-  int mountCode = 0xFF;
-  std::uint32_t version = 0;
-  std::uint8_t formatByte = 0, capability = 0;
-  if (!s_.dock.ReadDeviceVersion(versionText, mountText, mountCode, version, formatByte, capability)) {
+  DockReading reading;
+  if (!ReadDock(s_.dock, false, reading)) {
     ReportError(kFnDockSequence, kErrCannotReadDockVersion);
     s_.ui.AskMessage(kMessageReadFailed);
     FinalProbe();
     return;
   }
-  st.dock.dockRawVersion = versionText;
-  st.dock.dockId = mountText;
-  st.dockMountCode = mountCode;
-  st.dock.dockFormatMarker = formatByte;
-  if (formatByte == update::kExtendedFormatMarker) {
-    st.dock.dockDisplayVer = dock::DeviceVersionDisplay(versionText, formatByte);
+  StoreDockReading(st, reading, false);
+  if (reading.formatByte == update::kExtendedFormatMarker) {
+    st.dock.dockDisplayVer = dock::DeviceVersionDisplay(reading.versionText, reading.formatByte);
   }
 
   const bool flash = s_.dock.deviceKind() == dock::DeviceKind::Flash;
@@ -176,11 +184,8 @@ void SessionController::StartConverterSequence(bool automatic) {
   st.dock.dockDisplayVer.clear();
   st.currentDevice.deviceCategory = 1;
 
-  std::string versionText, mountText;
-  int mountCode = 0xFF;
-  std::uint32_t version = 0;
-  std::uint8_t formatByte = 0, capability = 0;
-  if (!s_.dock.ReadDeviceVersionOnConverter(versionText, mountText, mountCode, version, formatByte, capability)) {
+  DockReading reading;
+  if (!ReadDock(s_.dock, true, reading)) {
     ReportError(kFnDockSequence, kErrCannotReadDockVersion);
     s_.ui.AskMessage(kMessageConverterReadFailed);
     FinalProbe();
@@ -188,12 +193,9 @@ void SessionController::StartConverterSequence(bool automatic) {
     st.sequenceActive = false;
     return;
   }
-  st.dock.dockRawVersion = versionText;
-  st.dock.dockId = mountText;
-  st.converterMountCode = mountCode;
-  st.dock.dockFormatMarker = formatByte;
-  st.dockCapability = capability;
-  st.dock.dockVersionUnreadable = version == kUnreadableDockVersion ? 1 : 0;
+  StoreDockReading(st, reading, true);
+  st.dockCapability = reading.capability;
+  st.dock.dockVersionUnreadable = reading.version == kUnreadableDockVersion ? 1 : 0;
   if (st.restartPending) {
     // Back from its own update: the reconnect wait leads to OnConverterRestarted.
     st.sequenceBusy = false;

@@ -110,7 +110,7 @@ void SessionController::ClearShownDevice(std::uint32_t homeMessage) {
   s_.ui.SetDeviceTitle({}, true);
   s_.state.shownDevice.Clear();
   s_.ui.ShowScreen(-1);
-  s_.ui.HomeMessage(homeMessage, false, false);
+  if (homeMessage != 0) s_.ui.HomeMessage(homeMessage, false, false);
 }
 
 void SessionController::RunLensSequence(LensVariant variant) {
@@ -221,13 +221,7 @@ void SessionController::ForgetLostDevice(std::uint32_t homeMessage) {
   SetDockConnected(false);
   s_.ui.RefreshHistoryList();
   DropSettingsImages();
-  if (IsCurrentDeviceShown()) {
-    s_.ui.RefreshHistoryList();
-    s_.ui.SetDeviceTitle({}, true);
-    s_.state.shownDevice.Clear();
-    s_.ui.ShowScreen(-1);
-    if (homeMessage != 0) s_.ui.HomeMessage(homeMessage, false, false);
-  }
+  if (IsCurrentDeviceShown()) ClearShownDevice(homeMessage);
   s_.state.currentDevice.Clear();
   s_.ui.MarkConnectedDevice(-1, false);
   s_.dock.Close();

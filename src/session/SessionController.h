@@ -127,7 +127,7 @@ class SessionController {
  private:
   // The text with this id from the text table, or empty.
   std::string Text(int id) const;
-  // The start screen with the home message of the kind, as the removal paths show it.
+  // The start screen with the home message of the kind (0: none), as the removal paths show it.
   void ClearShownDevice(std::uint32_t homeMessage);
   void EndOpenDialogs();
   void EndOpenMessageIfEndable();
