@@ -17,6 +17,7 @@ SessionRun::~SessionRun() { Finish(); }
 SessionRun::StartResult SessionRun::Start() {
   const StartResult result = lifecycle_.Start(state_);
   if (result != StartResult::kStarted) return result;
+  if (!serverOverride_.empty()) state_.serverUrlOverride = serverOverride_;
   // The configuration is read now (the server address), and the texts the questions carry.
   checker_ = std::make_unique<update::UpdateChecker>(state_, dock_, ui_, lifecycle_.Locations().lensDatabase,
                                                      GetProgramVersion(true));

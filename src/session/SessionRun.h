@@ -32,6 +32,8 @@ class SessionRun {
   SessionRun(const SessionRun&) = delete;
   SessionRun& operator=(const SessionRun&) = delete;
 
+  // Asks this server instead of the configured one (the demo's loopback server); before Start.
+  void SetServerOverride(std::string url) { serverOverride_ = std::move(url); }
   // The start steps; kAnotherInstance leaves nothing written and no device touched.
   StartResult Start();
   // The end steps; safe to call more than once.
@@ -59,6 +61,7 @@ class SessionRun {
   std::unique_ptr<firmware::FirmwareUpdater> updater_;
   std::unique_ptr<lens::SettingsController> settings_;
   std::unique_ptr<SessionController> controller_;
+  std::string serverOverride_;
   bool started_ = false;
 };
 

@@ -1,0 +1,116 @@
+#include "ui/CMainFrame.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLayout>
+#include <QLocale>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "app/Folders.h"
+#include "records/HistoryTransfer.h"
+#include "ui/CHomeView.h"
+#include "ui/CLensHistoryView.h"
+#include "ui/CMainDialogBar.h"
+#include "ui/DeviceEvent.h"
+#include "ui/QtSessionUi.h"
+#include "ui/Theme.h"
+#include "ui/WebPages.h"
+#include "ui/controls/CBasicButton.h"
+
+namespace cbx::ui {
+
+namespace {
+constexpr const char* kManualName = "User Manual.pdf";
+}
+
+CMainFrame::CMainFrame(session::SessionRun& run, QtSessionUi& ui) : run_(run), ui_(ui) {
+  const TextTable& texts = run.Texts();
+  setWindowTitle(Text(texts, 10));
+  context_ = std::make_unique<ScreenContext>(ScreenContext{
+      run.State(), texts, run.Controller(), run.Model(), [this](int screen) { home_->ShowScreen(screen); }});
+
+  auto* central = new QWidget(this);
+  central->setFixedSize(kClientWidth, kClientHeight);
+  central->setAutoFillBackground(true);
+  QPalette palette = central->palette();
+  palette.setColor(QPalette::Window, kThemeBase);
+  central->setPalette(palette);
+  top_ = new CMainDialogBar(texts, central);
+  top_->move(0, 0);
+  history_ = new CLensHistoryView(*context_, central);
+  history_->move(0, 60);
+  home_ = new CHomeView(*context_, central);
+  home_->move(260, 60);
+  bottom_ = new CMainDialogBarBottom(central);
+  bottom_->move(0, 510);
+  setCentralWidget(central);
+  BuildMenu();
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+
+  home_->onStartScreen = [this] {
+    top_->SetTitle(QString(), run_.Controller().IsCurrentDeviceShown());
+  };
+  connect(top_->WebButton(), &CBasicButton::clicked, this, [] {
+    const bool japanese = QLocale::system().language() == QLocale::Japanese;
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(japanese ? kProductPageJapanese : kProductPageEnglish)));
+  });
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::BuildMenu() {
+  const TextTable& texts = run_.Texts();
+  fileMenu_ = menuBar()->addMenu(Text(texts, 4000));
+  dockInfo_ = fileMenu_->addAction(Text(texts, 4001));
+  dockInfo_->setEnabled(false);
+  import_ = fileMenu_->addAction(Text(texts, 4003));
+  export_ = fileMenu_->addAction(Text(texts, 4004));
+  fileMenu_->addSeparator();
+  QAction* exitAction = fileMenu_->addAction(Text(texts, 4002));
+  connect(exitAction, &QAction::triggered, this, &QWidget::close);
+  connect(fileMenu_, &QMenu::aboutToShow, this, [this] { UpdateMenu(); });
+
+  const auto transfer = [this](bool exporting) {
+    records::TransferContext context{run_.State(), ui_, &run_.Dock(),
+                                     run_.Lifecycle().Locations()};
+    exporting ? records::ExportHistory(context) : records::ImportHistory(context);
+    history_->update();
+  };
+  connect(import_, &QAction::triggered, this, [transfer] { transfer(false); });
+  connect(export_, &QAction::triggered, this, [transfer] { transfer(true); });
+
+  QMenu* help = menuBar()->addMenu(Text(texts, 4010));
+  QAction* manual = help->addAction(Text(texts, 4011));
+  const QString manualPath =
+      QString::fromStdString(JoinPath(GetFolder(kFolderManual), std::string_view(kManualName)));
+  manual->setEnabled(QFileInfo::exists(manualPath));
+  connect(manual, &QAction::triggered, this, [manualPath] { QDesktopServices::openUrl(QUrl::fromLocalFile(manualPath)); });
+  help->addAction(Text(texts, 4012));
+  QAction* network = help->addAction(Text(texts, 4013));
+  connect(network, &QAction::triggered, this, [this] {
+    const bool japanese = run_.State().uiLanguage == 1;
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(japanese ? kServicePageJapanese : kServicePageEnglish)));
+  });
+}
+
+void CMainFrame::UpdateMenu() {
+  AppState& st = run_.State();
+  dock::DockDevice& dock = run_.Dock();
+  const bool converter = dock.deviceKind() == dock::DeviceKind::MountConverter;
+  dockInfo_->setEnabled(!(converter && !st.converterAttached) && dock.IsReady() && st.dockMountCode != 0xFF);
+  const bool noLink = !converter && !dock.IsReady();
+  import_->setEnabled(noLink);
+  export_->setEnabled(noLink);
+}
+
+bool CMainFrame::event(QEvent* e) {
+  if (e->type() == DeviceEvent::EventType()) {
+    run_.Controller().HandleEvent(static_cast<DeviceEvent*>(e)->event);
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
+}  // namespace cbx::ui

@@ -1,0 +1,52 @@
+// The main window: the top bar, the history list and the screen area side by side, the
+// bottom bar and the menu. Device events arrive here and go to the session controller.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "session/SessionRun.h"
+#include "ui/screens/ScreenContext.h"
+
+namespace cbx::ui {
+
+class CHomeView;
+class CLensHistoryView;
+class CMainDialogBar;
+class CMainDialogBarBottom;
+class QtSessionUi;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+ public:
+  static constexpr int kClientWidth = 912, kClientHeight = 555;
+
+  CMainFrame(session::SessionRun& run, QtSessionUi& ui);
+  ~CMainFrame() override;
+
+  CHomeView* HomeView() const { return home_; }
+  CLensHistoryView* HistoryView() const { return history_; }
+  CMainDialogBar* TopBar() const { return top_; }
+  session::SessionRun& Run() { return run_; }
+
+ protected:
+  bool event(QEvent* e) override;
+
+ private:
+  void BuildMenu();
+  void UpdateMenu();
+
+  session::SessionRun& run_;
+  QtSessionUi& ui_;
+  std::unique_ptr<ScreenContext> context_;
+  CMainDialogBar* top_ = nullptr;
+  CMainDialogBarBottom* bottom_ = nullptr;
+  CLensHistoryView* history_ = nullptr;
+  CHomeView* home_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QAction* dockInfo_ = nullptr;
+  QAction* import_ = nullptr;
+  QAction* export_ = nullptr;
+};
+
+}  // namespace cbx::ui

@@ -1,0 +1,45 @@
+#include "ui/Theme.h"
+
+#include <QFontMetrics>
+
+namespace cbx::ui {
+
+TextItem LoadTextItem(const TextTable& texts, int id) {
+  TextItem item;
+  item.font = QFont(QStringLiteral("DejaVu Sans"), 10);
+  std::string text;
+  FontSpec font;
+  std::uint32_t color = 0;
+  if (!texts.GetText(static_cast<std::uint32_t>(id), text, &font, &color)) return item;
+  item.text = QString::fromStdString(text);
+  if (color != 0) item.color = FromBgr(color);
+  if (!font.face.empty()) {
+    item.font = QFont(QString::fromStdString(font.face));
+    if (font.pointSize > 0) item.font.setPointSize(font.pointSize);
+    item.font.setBold(font.weight >= kFontWeightBold);
+  }
+  return item;
+}
+
+QString Text(const TextTable& texts, int id) {
+  std::string text;
+  texts.GetText(static_cast<std::uint32_t>(id), text);
+  return QString::fromStdString(text);
+}
+
+void DrawTextItem(QPainter& painter, const QRect& rect, const TextItem& item, unsigned format) {
+  int flags = 0;
+  flags |= (format & kFormatCenter) ? Qt::AlignHCenter : (format & kFormatRight) ? Qt::AlignRight : Qt::AlignLeft;
+  flags |= (format & kFormatVCenter) ? Qt::AlignVCenter : Qt::AlignTop;
+  if (format & kFormatWordBreak) flags |= Qt::TextWordWrap;
+  painter.save();
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.setFont(item.font);
+  painter.setPen(item.color);
+  QString text = item.text;
+  if (format & kFormatEndEllipsis) text = QFontMetrics(item.font).elidedText(text, Qt::ElideRight, rect.width());
+  painter.drawText(rect, flags, text);
+  painter.restore();
+}
+
+}  // namespace cbx::ui

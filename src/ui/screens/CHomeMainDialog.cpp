@@ -1,0 +1,47 @@
+#include "ui/screens/CHomeMainDialog.h"
+
+#include "ui/controls/CBasicButton.h"
+#include "ui/screens/HomeVersionText.h"
+
+namespace cbx::ui {
+
+namespace {
+bool IsMlMount(int mountCode) { return mountCode == 0x60 || mountCode == 0x90 || mountCode == 0xA0; }
+constexpr int kScreenCustomMenu = 1, kScreenMfSensitivity = 12;
+}  // namespace
+
+CHomeMainDialog::CHomeMainDialog(ScreenContext& context, QWidget* parent) : CDeviceHomeBase(context, 1106, parent) {
+  LayOut();
+}
+
+void CHomeMainDialog::OnHomeMessage(bool updateAllowed, bool customAllowed) {
+  updateAllowed_ = updateAllowed;
+  customAllowed_ = customAllowed;
+  CDeviceHomeBase::OnHomeMessage(updateAllowed, customAllowed);
+}
+
+std::string CHomeMainDialog::VersionText(const std::string& display, int mountCode) const {
+  return LensHomeVersion(display, mountCode);
+}
+
+void CHomeMainDialog::ApplyEnableRules() {
+  const auto& shown = context_.state.shownDevice;
+  update_->setEnabled(UpdateOffered() && updateAllowed_);
+  bool custom = SameDevice() && updateAllowed_ && customAllowed_;
+  if (IsMlMount(shown.mountCode)) {
+    // The ml mount counts its writes: the lens refuses more than its limit.
+    const std::uint16_t counter = context_.model.writeCounter;
+    const std::uint16_t written = counter != 0 ? static_cast<std::uint16_t>(~counter) : 0;
+    custom = custom && shown.MFSensCtrl != 0 && written < static_cast<std::uint16_t>(shown.DataWriteNumLimit);
+  }
+  second_->setEnabled(custom);
+  showCustomText_ = !IsMlMount(shown.mountCode);
+  customText_ = LoadTextItem(context_.texts, 1104);
+  if (shown.productCodeText.rfind('C', 0) == 0) customText_.text.clear();
+}
+
+void CHomeMainDialog::OnSecondButton() {
+  context_.showScreen(context_.state.shownDevice.MFSensCtrl != 0 ? kScreenMfSensitivity : kScreenCustomMenu);
+}
+
+}  // namespace cbx::ui
