@@ -1,65 +1,237 @@
 #include "ui/CLensHistoryView.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "ui/Theme.h"
-#include "update/LensUpdateInfo.h"
+#include "update/SessionUi.h"
 
 namespace cbx::ui {
 
 namespace {
-int HomeScreenOf(int category) { return category == 2 ? 10 : category == 1 ? 9 : 0; }
+
+constexpr int kMessageDeleteQuestion = 16;
+
+int HomeScreenOf(int category) { return category == 1 ? 9 : category == 2 ? 10 : 0; }
+
+void DrawCross(QPainter& p, const QRect& r, bool hot) {
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(hot ? QColor(0xE0, 0x3C, 0x32) : QColor(0x9A, 0x9A, 0x9A), 2.2, Qt::SolidLine, Qt::RoundCap));
+  const QRectF c = QRectF(r).adjusted(7, 7, -7, -7);
+  p.drawLine(c.topLeft(), c.bottomRight());
+  p.drawLine(c.topRight(), c.bottomLeft());
+  p.restore();
+}
+
 }  // namespace
 
-CLensHistoryView::CLensHistoryView(ScreenContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+CLensHistoryView::CLensHistoryView(ScreenContext& context, SessionUi& ui, QWidget* parent)
+    : QWidget(parent), context_(context), ui_(ui) {
   setFixedSize(260, 450);
+  setMouseTracking(true);
+}
+
+void CLensHistoryView::Fill() {
+  rows_.clear();
+  const auto records = context_.state.lensHistory.Records();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (i > 0 && records[i].deviceCategory != records[i - 1].deviceCategory) rows_.push_back(-1);
+    rows_.push_back(static_cast<int>(i));
+  }
+  const int index = context_.state.lensHistory.IndexOf(context_.state.currentDevice);
+  const bool connected = !context_.controller.NoCurrentDevice() && index >= 0;
+  connected_ = connected ? RowOfRecord(index) : -1;
+  if (displayed_ >= RowCount()) displayed_ = -1;
+  hover_ = -1;
+  ScrollTo(firstRow_);
+  update();
+}
+
+void CLensHistoryView::MarkConnected(int recordIndex) {
+  Fill();
+  connected_ = recordIndex >= 0 ? RowOfRecord(recordIndex) : -1;
+  displayed_ = connected_;
+  update();
+}
+
+int CLensHistoryView::RowOfRecord(int recordIndex) const {
+  for (int row = 0; row < RowCount(); ++row)
+    if (rows_[static_cast<std::size_t>(row)] == recordIndex) return row;
+  return -1;
+}
+
+QRect CLensHistoryView::RowRect(int row) const { return QRect(0, (row - firstRow_) * kRowHeight, ListWidth(), kRowHeight); }
+
+QRect CLensHistoryView::DeleteButtonRect(int row) const {
+  const QRect r = RowRect(row);
+  return QRect(r.right() - kDeleteSize, r.top(), kDeleteSize, kDeleteSize);
+}
+
+int CLensHistoryView::RowAt(const QPoint& p) const {
+  if (p.x() < 0 || p.x() >= ListWidth() || p.y() < 0) return -1;
+  const int row = firstRow_ + p.y() / kRowHeight;
+  return row < RowCount() ? row : -1;
 }
 
 void CLensHistoryView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), QColor(0x22, 0x22, 0x22));
+  // The list's background image: a dark panel with a faint light from the top.
+  QLinearGradient background(0, 0, 0, height());
+  background.setColorAt(0, QColor(0x2E, 0x2E, 0x2E));
+  background.setColorAt(1, QColor(0x1E, 0x1E, 0x1E));
+  p.fillRect(rect(), background);
   const auto records = context_.state.lensHistory.Records();
-  const auto& shown = context_.state.shownDevice;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    auto record = records[i];
-    const QRect row(0, static_cast<int>(i) * kRowHeight, width(), kRowHeight);
-    if (row.top() > height()) break;
-    const bool isShown = !shown.serialNumber.empty() && record.IsSameDevice(shown);
-    QLinearGradient face(row.topLeft(), row.bottomLeft());
-    face.setColorAt(0, isShown ? QColor(0x3C, 0x4A, 0x5A) : QColor(0x30, 0x30, 0x30));
-    face.setColorAt(1, isShown ? QColor(0x2A, 0x34, 0x40) : QColor(0x26, 0x26, 0x26));
-    p.fillRect(row, face);
-    p.setPen(QColor(0x18, 0x18, 0x18));
-    p.drawLine(row.bottomLeft(), row.bottomRight());
+  const bool pressed = (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
+  const QPoint pointer = mapFromGlobal(QCursor::pos());
+  for (int row = firstRow_; row < RowCount(); ++row) {
+    const QRect r = RowRect(row);
+    if (r.top() >= height()) break;
+    if (IsSeparator(row)) {
+      p.setPen(FromBgr(0x5A5A5A));
+      p.drawLine(10, r.top() + 10, 234, r.top() + 10);
+      continue;
+    }
+    const bool hover = row == hover_;
+    const bool isConnected = row == connected_;
+    if (hover) {
+      const bool down = pressed && row == pressed_;
+      p.fillRect(r, FromBgr(isConnected ? (down ? 0xA7C4D5 : 0x8D8D8D) : (down ? 0x9EBACB : 0x8E8E8E)));
+    } else if (row == displayed_) {
+      p.fillRect(r, FromBgr(0x464646));
+    }
+    const std::size_t index = static_cast<std::size_t>(RecordIndexOf(row));
+    if (index >= records.size()) continue;
     TextItem name;
-    name.text = QString::fromStdString(record.productName.empty() ? record.productCodeText : record.productName);
-    name.font = QFont(QStringLiteral("DejaVu Sans"), 9, QFont::Bold);
-    name.color = static_cast<int>(i) == connected_ ? kTitleHighlight : kTitleText;
-    DrawTextItem(p, row.adjusted(22, 4, -6, -22), name, kFormatLeft | kFormatVCenter | kFormatSingleLine | kFormatEndEllipsis);
-    TextItem detail;
-    detail.text = QStringLiteral("S/N %1   %2").arg(QString::fromStdString(record.serialNumber),
-                                                  QString::fromStdString(update::GetDisplayVersion(record)));
-    detail.font = QFont(QStringLiteral("DejaVu Sans"), 8);
-    detail.color = QColor(0x90, 0x90, 0x90);
-    DrawTextItem(p, row.adjusted(22, 22, -6, -4), detail, kFormatLeft | kFormatVCenter | kFormatSingleLine);
-    if (static_cast<int>(i) == connected_) {
-      p.setRenderHint(QPainter::Antialiasing);
-      p.setBrush(QColor(0x40, 0xC0, 0x50));
-      p.setPen(Qt::NoPen);
-      p.drawEllipse(QPointF(11, row.center().y()), 4, 4);
-      p.setRenderHint(QPainter::Antialiasing, false);
+    name.text = QString::fromStdString(records[index].productName);
+    name.font = QFont(QStringLiteral("DejaVu Sans"), 9);
+    name.color = isConnected ? kTitleHighlight : QColor(Qt::white);
+    DrawTextItem(p, QRect(r.left() + 5, r.top(), ListWidth() - 17 - 5, r.height()), name,
+                 kFormatLeft | kFormatVCenter | kFormatSingleLine | kFormatEndEllipsis);
+    if (hover && !isConnected) {
+      const QRect button = DeleteButtonRect(row);
+      DrawCross(p, button, button.contains(pointer) && (!pressed || row == pressed_));
     }
   }
+  PaintScrollBar(p);
+}
+
+void CLensHistoryView::PaintScrollBar(QPainter& p) {
+  if (RowCount() == 0) return;
+  const QRect track(ListWidth(), 0, kScrollBarWidth, height());
+  p.fillRect(track, QColor(0x1A, 0x1A, 0x1A));
+  if (!ScrollBarActive()) return;  // the inactive look: an empty track
+  const int total = RowCount() * kRowHeight;
+  const int thumbHeight = std::max(20, height() * height() / total);
+  const int range = std::max(1, MaxFirstRow());
+  const int thumbTop = (height() - thumbHeight) * firstRow_ / range;
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath thumb;
+  thumb.addRoundedRect(QRectF(track.left() + 5, thumbTop + 2, kScrollBarWidth - 10, thumbHeight - 4), 4, 4);
+  p.fillPath(thumb, QColor(0x6A, 0x6A, 0x6A));
+}
+
+int CLensHistoryView::MaxFirstRow() const { return std::max(0, RowCount() - height() / kRowHeight); }
+
+void CLensHistoryView::ScrollTo(int firstRow) {
+  firstRow_ = std::clamp(firstRow, 0, MaxFirstRow());
+  update();
+}
+
+void CLensHistoryView::wheelEvent(QWheelEvent* e) { ScrollTo(firstRow_ - e->angleDelta().y() / 40); }
+
+void CLensHistoryView::mouseMoveEvent(QMouseEvent* e) {
+  if (draggingThumb_) {
+    const int total = RowCount() * kRowHeight;
+    ScrollTo((static_cast<int>(e->position().y()) - dragOffset_) * total / height() / kRowHeight);
+    return;
+  }
+  const int row = RowAt(e->position().toPoint());
+  if (row != hover_) hover_ = row;
+  update();
+}
+
+void CLensHistoryView::leaveEvent(QEvent*) {
+  hover_ = -1;
+  update();
 }
 
 void CLensHistoryView::mousePressEvent(QMouseEvent* e) {
-  const int index = static_cast<int>(e->position().y()) / kRowHeight;
-  if (index < 0 || index >= context_.state.lensHistory.Size()) return;
+  if (e->button() != Qt::LeftButton) return;
+  const QPoint point = e->position().toPoint();
+  if (point.x() >= ListWidth()) {
+    draggingThumb_ = ScrollBarActive();
+    dragOffset_ = 0;
+    return;
+  }
+  pressed_ = RowAt(point);
+  update();
+}
+
+void CLensHistoryView::mouseReleaseEvent(QMouseEvent* e) {
+  if (draggingThumb_) {
+    draggingThumb_ = false;
+    return;
+  }
+  const QPoint point = e->position().toPoint();
+  const int row = RowAt(point);
+  const int pressed = pressed_;
+  pressed_ = -1;
+  if (row >= 0 && row == pressed) Click(row, point);
+  update();
+}
+
+void CLensHistoryView::Click(int row, const QPoint& point) {
+  if (IsSeparator(row)) return;
+  const bool deleteColumn = point.x() >= ListWidth() - 23;
+  if (row != connected_ && deleteColumn) {
+    if (DeleteButtonRect(row).contains(point)) Delete(row);
+    return;
+  }
+  Display(row);
+}
+
+void CLensHistoryView::Delete(int row) {
   AppState& st = context_.state;
-  st.shownDevice = st.lensHistory.GetAt(index);
-  context_.showScreen(HomeScreenOf(st.shownDevice.deviceCategory));
+  st.openMessageDialog = kMessageDeleteQuestion;
+  const int answer = ui_.AskMessage(kMessageDeleteQuestion);
+  st.openMessageDialog = 0;
+  if (answer != kResultYes) return;
+  const int index = RecordIndexOf(row);
+  if (index < 0 || index >= st.lensHistory.Size()) return;
+  const bool wasShown = st.lensHistory.GetAt(index).IsSameDevice(st.shownDevice);
+  const int displayedRecord = displayed_ >= 0 && !IsSeparator(displayed_) ? RecordIndexOf(displayed_) : -1;
+  st.lensHistory.RemoveAt(index);
+  Fill();
+  // The displayed row follows its record; the deleted one is displayed no more.
+  if (displayedRecord == index || displayedRecord < 0) {
+    displayed_ = -1;
+  } else {
+    displayed_ = RowOfRecord(displayedRecord > index ? displayedRecord - 1 : displayedRecord);
+  }
+  update();
+  if (wasShown) {
+    ui_.SetDeviceTitle({}, false);
+    context_.showScreen(-1);
+  }
+}
+
+void CLensHistoryView::Display(int row) {
+  AppState& st = context_.state;
+  const int index = RecordIndexOf(row);
+  if (index < 0 || index >= st.lensHistory.Size()) return;
+  const update::CLensUpdateInfoData record = st.lensHistory.GetAt(index);
+  if (record.IsSameDevice(st.shownDevice)) return;
+  st.shownDevice = record;
+  ui_.SetDeviceTitle(record.productName, context_.controller.IsCurrentDeviceShown());
+  context_.showScreen(HomeScreenOf(record.deviceCategory));
+  displayed_ = row;
   update();
 }
 

@@ -38,7 +38,7 @@ CMainFrame::CMainFrame(session::SessionRun& run, QtSessionUi& ui) : run_(run), u
   central->setPalette(palette);
   top_ = new CMainDialogBar(texts, central);
   top_->move(0, 0);
-  history_ = new CLensHistoryView(*context_, central);
+  history_ = new CLensHistoryView(*context_, ui_, central);
   history_->move(0, 60);
   home_ = new CHomeView(*context_, central);
   home_->move(260, 60);
@@ -76,7 +76,7 @@ void CMainFrame::BuildMenu() {
     records::TransferContext context{run_.State(), ui_, &run_.Dock(),
                                      run_.Lifecycle().Locations()};
     exporting ? records::ExportHistory(context) : records::ImportHistory(context);
-    history_->update();
+    history_->Fill();
   };
   connect(import_, &QAction::triggered, this, [transfer] { transfer(false); });
   connect(export_, &QAction::triggered, this, [transfer] { transfer(true); });

@@ -112,7 +112,7 @@ void QtSessionUi::HomeMessage(std::uint32_t message, bool updateAllowed, bool cu
 }
 
 void QtSessionUi::RefreshHistoryList() {
-  if (frame_ != nullptr) frame_->HistoryView()->update();
+  if (frame_ != nullptr) frame_->HistoryView()->Fill();
 }
 
 void QtSessionUi::MarkConnectedDevice(int index, bool) {
