@@ -1,6 +1,7 @@
 #include "sim/VirtualDevice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -86,6 +87,8 @@ struct VirtualDevice::State {
   int Write(std::uint64_t id, const std::uint8_t* data, std::size_t length);
   int Read(std::uint64_t id, std::uint8_t* data, std::size_t capacity, int timeoutMs);
   void Close(std::uint64_t id);
+
+  std::atomic<int> latencyUs{0};
 };
 
 namespace {
@@ -121,6 +124,8 @@ class VirtualConnection final : public dock::HidConnection {
 }  // namespace
 
 int VirtualDevice::State::Write(std::uint64_t id, const std::uint8_t* data, std::size_t length) {
+  // The time the report takes on the wire, outside the lock so that the device stays usable.
+  if (const int us = latencyUs.load(); us > 0) std::this_thread::sleep_for(std::chrono::microseconds(us));
   std::vector<std::string> lines;
   bool changed = false;
   int result = static_cast<int>(length);
@@ -415,6 +420,10 @@ FirmwareRecord VirtualDevice::Firmware() const {
 void VirtualDevice::SetKeepFirmwareData(bool keep) {
   std::lock_guard lock(state_->mutex);
   state_->responder.SetKeepFirmwareData(keep);
+}
+
+void VirtualDevice::SetLatency(std::chrono::microseconds perReport) {
+  state_->latencyUs = static_cast<int>(perReport.count());
 }
 
 void VirtualDevice::SetTrace(Trace trace) {

@@ -94,6 +94,10 @@ class VirtualDevice {
   FirmwareRecord Firmware() const;
   void SetKeepFirmwareData(bool keep);
 
+  // How long each report from the host takes to arrive (a real USB full-speed HID report
+  // needs at least a 1 ms frame); none by default.
+  void SetLatency(std::chrono::microseconds perReport);
+
   // One line per exchange ("-> 0x0101 ...", "<- 0x0102 aa ...") and per event ("-- ...").
   // Called on the thread that caused the line; it must not call back into the device.
   void SetTrace(Trace trace);

@@ -16,6 +16,8 @@ DemoMode::DemoMode(const std::string& profile, const std::string& serverFolder)
     : device_(std::make_shared<sim::VirtualDevice>(sim::LoadProfile(profile))),
       backend_(std::make_shared<sim::SimBackend>(std::vector<std::shared_ptr<sim::VirtualDevice>>{device_})),
       server_(std::make_unique<httplib::Server>()) {
+  // As slow as a real USB device, so that transfers take the time they take in real life.
+  device_->SetLatency(std::chrono::milliseconds(1));
   server_->set_mount_point("/", serverFolder);
   port_ = server_->bind_to_any_port("127.0.0.1");
   serverThread_ = std::thread([this] { server_->listen_after_bind(); });

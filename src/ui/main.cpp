@@ -13,6 +13,10 @@
 #include "ui/DemoMode.h"
 #include "ui/DeviceEvent.h"
 #include "ui/QtSessionUi.h"
+#include "ui/CSplashWnd.h"
+#include "ui/SingleInstance.h"
+#include "ui/WindowPlacement.h"
+#include "app/ProgramVersion.h"
 
 namespace {
 
@@ -32,8 +36,6 @@ bool HasFlag(int argc, char** argv, const char* flag) {
     if (std::strcmp(argv[i], flag) == 0) return true;
   return false;
 }
-
-constexpr int kSplashMs = 2000;
 
 }  // namespace
 
@@ -57,9 +59,13 @@ int main(int argc, char** argv) {
   cbx::ui::QtEventSink events(nullptr);
   cbx::session::SessionRun run(backend, ui, events);
   if (demo) run.SetServerOverride(demo->ServerUrl());
+  const std::string dataFolder = run.Lifecycle().Locations().dataFolder;
+  const QString socketName = cbx::ui::InstanceSocketName(dataFolder);
   if (run.Start() != cbx::session::SessionRun::StartResult::kStarted) {
-    // Another copy runs: it keeps the data folder, this one ends without writing anything.
-    std::cerr << "calibrix: ORVANE Calibrix is already running\n";
+    // Another copy runs: it comes forward, this one ends without writing anything.
+    if (!cbx::ui::InstanceBeacon::AskToRaise(socketName)) {
+      std::cerr << "calibrix: ORVANE Calibrix is already running\n";
+    }
     return 1;
   }
   ui.SetSession(run.State(), run.Texts());
@@ -68,12 +74,30 @@ int main(int argc, char** argv) {
     cbx::ui::CMainFrame frame(run, ui);
     ui.SetFrame(&frame);
     events.SetReceiver(&frame);
+    cbx::ui::InstanceBeacon beacon(socketName, [&frame] { cbx::ui::BringForward(frame); });
     if (demo) demo->AddMenu(frame);
+
+    // The saved place, unless it is mostly off every screen.
+    frame.adjustSize();
+    const cbx::AppConfig& config = run.Lifecycle().Config();
+    QRect place(QPoint(config.mainWindowX, config.mainWindowY), frame.frameGeometry().size());
+    if (!cbx::ui::ScreenRectAcceptable(place, cbx::ui::ScreenBounds())) place.moveTo(0, 0);
+    frame.move(place.topLeft());
     frame.show();
-    // Monitoring starts once the splash time is over (at once without a splash).
-    const int wait = SplashSuppressed(argc, argv) ? 0 : kSplashMs;
-    QTimer::singleShot(wait, &frame, [&events] { events.Post(cbx::Event{cbx::WM_START_MONITORING, 0, 0}); });
+
+    // Monitoring starts once the splash has gone (at once without a splash).
+    const auto startMonitoring = [&events] { events.Post(cbx::Event{cbx::WM_START_MONITORING, 0, 0}); };
+    if (SplashSuppressed(argc, argv)) {
+      startMonitoring();
+    } else {
+      auto* splash = new cbx::ui::CSplashWnd(
+          QStringLiteral("Version %1").arg(QString::fromStdString(cbx::GetProgramVersion(true))), startMonitoring);
+      splash->show();
+    }
     exitCode = app.exec();
+
+    const QPoint position = frame.pos();
+    cbx::WriteWindowPosition(position.x(), position.y(), cbx::JoinPath(dataFolder, cbx::kConfigFileName));
     // The device threads stop before the window they post to goes away.
     run.Finish();
     events.SetReceiver(nullptr);

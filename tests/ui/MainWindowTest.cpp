@@ -3,6 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <iostream>
+
 #include "WindowFixture.h"
 #include "ui/CMainDialogBar.h"
 #include "ui/screens/CHomeMainDialog.h"
@@ -37,13 +41,36 @@ TEST_F(MainWindowTest, MountedLensShowsItsHomeAndUnpluggingReturnsToTheStart) {
   EXPECT_TRUE(frame_->HomeView()->Screen(-1)->isVisible());
 }
 
-TEST_F(MainWindowTest, UpdateFromTheLensHomeKeepsTheWindowAlive) {
+TEST_F(MainWindowTest, FirmwareTransferNeverBlocksTheEventLoop) {
   answers_[11] = kResultYes;
   answers_[12] = 22;
+  // A probe timer: the longest gap between two of its ticks while a transfer's progress
+  // dialog is up is the longest the window went without handling events.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = -1, worst = 0;
+  int ticksInTransfer = 0;
+  QTimer probe;
+  probe.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const bool inTransfer = qobject_cast<CProgressDialog*>(QApplication::activeModalWidget()) != nullptr;
+    const qint64 now = clock.elapsed();
+    if (inTransfer && last >= 0) {
+      worst = std::max(worst, now - last);
+      ++ticksInTransfer;
+      if (ticksInTransfer == 20) Screenshot("progress-dialog", QApplication::activeModalWidget());
+    }
+    last = inTransfer ? now : -1;
+  });
+  probe.start(5);
   StartMonitoring();
   ASSERT_TRUE(WaitUntil([&] { return run_->State().currentDevice.rawVersion == "1.03.0412.1"; }, 20000));
   ASSERT_TRUE(WaitUntil([&] { return frame_->HomeView()->CurrentScreen() == 0; }));
   EXPECT_THAT(LensHome()->InformationText().toStdString(), HasSubstr("1.03"));
+  EXPECT_GT(ticksInTransfer, 10);
+  EXPECT_LT(worst, 100) << "ms without events during a transfer";
+  std::cout << "longest gap of the event loop during transfers: " << worst << " ms over " << ticksInTransfer
+            << " probe ticks\n";
 }
 
 }  // namespace
