@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Fresh machine to a running program: installs the packages, builds, starts calibrix-cli
-# with the given arguments (default: the program's folders and version).
+# Fresh machine to a running program: installs the packages, builds, and starts the desktop
+# application in demo mode (virtual devices, built-in sample server). With arguments it
+# runs calibrix-cli with them instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh >/dev/null
 bash scripts/build.sh >/dev/null
-if [ "$#" -eq 0 ]; then
-  build/bin/calibrix-cli version
-  exec build/bin/calibrix-cli paths
+if [ "$#" -gt 0 ]; then
+  exec build/bin/calibrix-cli "$@"
 fi
-exec build/bin/calibrix-cli "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: no display here; the window opens on a virtual display (xvfb-run)" >&2
+  exec xvfb-run -a build/bin/calibrix --demo
+fi
+exec build/bin/calibrix --demo

@@ -62,6 +62,13 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::BuildMenu() {
   const TextTable& texts = run_.Texts();
+  // The menu in the theme's dark look.
+  setStyleSheet(QStringLiteral(
+      "QMenuBar { background: #1c1c1c; color: #c8c8c8; }"
+      "QMenuBar::item:selected { background: #3c3c3c; }"
+      "QMenu { background: #2c2c2c; color: #c8c8c8; border: 1px solid #4a4a4a; }"
+      "QMenu::item:selected { background: #4a5a6a; }"
+      "QMenu::item:disabled { color: #6a6a6a; }"));
   fileMenu_ = menuBar()->addMenu(Text(texts, 4000));
   dockInfo_ = fileMenu_->addAction(Text(texts, 4001));
   dockInfo_->setEnabled(false);

@@ -63,6 +63,11 @@ TEST_F(MainWindowTest, FirmwareTransferNeverBlocksTheEventLoop) {
     last = inTransfer ? now : -1;
   });
   probe.start(5);
+  const auto answer = ui_.onMessageShown;
+  ui_.onMessageShown = [&](CMessageDlg* dialog) {
+    if (dialog->Kind() == 11) Screenshot("update-question", dialog);
+    answer(dialog);
+  };
   StartMonitoring();
   ASSERT_TRUE(WaitUntil([&] { return run_->State().currentDevice.rawVersion == "1.03.0412.1"; }, 20000));
   ASSERT_TRUE(WaitUntil([&] { return frame_->HomeView()->CurrentScreen() == 0; }));
