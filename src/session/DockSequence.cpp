@@ -72,8 +72,16 @@ void SessionController::StartDockFWUpdateSequence(bool automatic) {
     StartConverterSequence(automatic);
     return;
   }
+  RunDockSequence(automatic, s_.dock.deviceKind() == dock::DeviceKind::Flash);
+}
+
+void SessionController::StartLensDockFWUpdateSequence(bool automatic) {
+  aboutUsbDevice_ = true;
+  RunDockSequence(automatic, false);
+}
+
+void SessionController::RunDockSequence(bool automatic, bool flash) {
   AppState& st = s_.state;
-  const bool flash = s_.dock.deviceKind() == dock::DeviceKind::Flash;
   st.sequenceActive = true;
   st.sequenceBusy = true;
   s_.dock.StopPolling();

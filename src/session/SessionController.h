@@ -93,6 +93,8 @@ class SessionController {
 
   // The sequence of the USB device itself: lens dock, flash unit or mount converter.
   void StartDockFWUpdateSequence(bool automatic);
+  // The lens-dock variant whatever the device kind says (a lens dock carrying a converter).
+  void StartLensDockFWUpdateSequence(bool automatic);
   // Identifies what is attached, checks for newer firmware and offers it.
   void StartLensFWUpdateSequence(LensVariant variant, bool automatic, LensOutcome& outcome);
   // What the status handler does with the outcome of an automatic run.
@@ -138,6 +140,7 @@ class SessionController {
   // The messages of a failed run, shared by both outcome handlings; false when nothing was shown.
   bool ShowFailureMessage(LensVariant variant, const LensOutcome& outcome);
   void StartConverterSequence(bool automatic);
+  void RunDockSequence(bool automatic, bool flash);
   void RunLensSteps(LensVariant variant, bool automatic, LensOutcome& out);
   // A status request after a question or a check: whether it was answered, and the status.
   struct Probe {

@@ -9,7 +9,9 @@
 
 #include "app/Folders.h"
 #include "records/HistoryTransfer.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CHomeView.h"
+#include "ui/CPreferenceDialog.h"
 #include "ui/CLensHistoryView.h"
 #include "ui/CMainDialogBar.h"
 #include "ui/DeviceEvent.h"
@@ -78,6 +80,7 @@ void CMainFrame::BuildMenu() {
   QAction* exitAction = fileMenu_->addAction(Text(texts, 4002));
   connect(exitAction, &QAction::triggered, this, &QWidget::close);
   connect(fileMenu_, &QMenu::aboutToShow, this, [this] { UpdateMenu(); });
+  connect(dockInfo_, &QAction::triggered, this, [this] { OpenDockInformation(); });
 
   const auto transfer = [this](bool exporting) {
     records::TransferContext context{run_.State(), ui_, &run_.Dock(),
@@ -94,12 +97,27 @@ void CMainFrame::BuildMenu() {
       QString::fromStdString(JoinPath(GetFolder(kFolderManual), std::string_view(kManualName)));
   manual->setEnabled(QFileInfo::exists(manualPath));
   connect(manual, &QAction::triggered, this, [manualPath] { QDesktopServices::openUrl(QUrl::fromLocalFile(manualPath)); });
-  help->addAction(Text(texts, 4012));
+  QAction* about = help->addAction(Text(texts, 4012));
+  connect(about, &QAction::triggered, this, [this] { CAboutDlg(run_.Texts(), this).exec(); });
   QAction* network = help->addAction(Text(texts, 4013));
   connect(network, &QAction::triggered, this, [this] {
     const bool japanese = run_.State().uiLanguage == 1;
     QDesktopServices::openUrl(QUrl(QString::fromUtf8(japanese ? kServicePageJapanese : kServicePageEnglish)));
   });
+}
+
+void CMainFrame::OpenDockInformation() {
+  CPreferenceDialog dialog(*context_, run_.Dock(), this);
+  dialog.onChecked = [this] {
+    if (auto* lensHome = home_->Screen(0)) lensHome->Refresh();
+  };
+  // Device loss closes it as if its close button were pressed; the removal seen by the
+  // status poll leaves it alone meanwhile.
+  ui_.SetPreferenceDialog(&dialog);
+  run_.State().dialogEndable = false;
+  dialog.exec();
+  run_.State().dialogEndable = true;
+  ui_.SetPreferenceDialog(nullptr);
 }
 
 void CMainFrame::UpdateMenu() {

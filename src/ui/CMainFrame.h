@@ -27,6 +27,10 @@ class CMainFrame : public QMainWindow {
   CHomeView* HomeView() const { return home_; }
   CLensHistoryView* HistoryView() const { return history_; }
   CMainDialogBar* TopBar() const { return top_; }
+  QAction* DockInformationAction() const { return dockInfo_; }
+  QAction* ImportAction() const { return import_; }
+  // The enable rules of the File menu (run as the menu opens).
+  void RefreshMenu() { UpdateMenu(); }
   session::SessionRun& Run() { return run_; }
 
  protected:
@@ -34,7 +38,9 @@ class CMainFrame : public QMainWindow {
 
  private:
   void BuildMenu();
+  // Enables the menu items by the device link's state, as the menu opens.
   void UpdateMenu();
+  void OpenDockInformation();
 
   session::SessionRun& run_;
   QtSessionUi& ui_;

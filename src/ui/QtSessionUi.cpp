@@ -119,6 +119,10 @@ void QtSessionUi::MarkConnectedDevice(int index, bool) {
   if (frame_ != nullptr) frame_->HistoryView()->MarkConnected(index);
 }
 
+void QtSessionUi::ClosePreferenceDialog() {
+  if (preference_ != nullptr) preference_->accept();
+}
+
 void QtSessionUi::SetDeviceTitle(const std::string& title, bool highlighted) {
   if (frame_ != nullptr) frame_->TopBar()->SetTitle(QString::fromStdString(title), highlighted);
 }

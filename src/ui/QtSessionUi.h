@@ -12,6 +12,8 @@
 #include "update/AppState.h"
 #include "update/SessionUi.h"
 
+class QDialog;
+
 namespace cbx::ui {
 
 class CMainFrame;
@@ -45,7 +47,9 @@ class QtSessionUi : public QObject, public SessionUi {
   void HomeMessage(std::uint32_t message, bool updateAllowed, bool customAllowed) override;
   void RefreshHistoryList() override;
   void MarkConnectedDevice(int index, bool added) override;
-  void ClosePreferenceDialog() override {}
+  void ClosePreferenceDialog() override;
+  // The dock-information dialog while it is open.
+  void SetPreferenceDialog(QDialog* dialog) { preference_ = dialog; }
   void SetDeviceTitle(const std::string& title, bool highlighted) override;
   void SetConnectionLamp(bool on) override;
   void OpenProgramWebPage() override;
@@ -60,6 +64,7 @@ class QtSessionUi : public QObject, public SessionUi {
   std::vector<CMessageDlg*> open_;
   CProgressDialog* progress_ = nullptr;
   CUpdateCheckDialog* check_ = nullptr;
+  QDialog* preference_ = nullptr;
 };
 
 }  // namespace cbx::ui
