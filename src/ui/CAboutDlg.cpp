@@ -19,10 +19,10 @@ CAboutDlg::CAboutDlg(const TextTable& texts, QWidget* parent)
   const TextItem licenceLabel = LoadTextItem(texts, 2301);
   const int measured = QFontMetrics(licenceLabel.font).horizontalAdvance(licenceLabel.text);
   const int width = measured >= 166 ? measured : 165;
-  auto* licence = new CBasicButton(licenceLabel, 37, this);
+  auto* licence = new CBasicButton(0, licenceLabel, 37, this);
   licence->setGeometry(458 - width, 258, width, 28);
   connect(licence, &CBasicButton::clicked, this, [this] { CLicenseDlg(texts_, this).exec(); });
-  auto* ok = new CBasicButton(LoadTextItem(texts, 3002), 37, this);
+  auto* ok = new CBasicButton(1, LoadTextItem(texts, 3002), 37, this);
   ok->setGeometry(473, 258, 145, 28);
   connect(ok, &CBasicButton::clicked, this, &QDialog::accept);
 }

@@ -16,10 +16,7 @@ CDialogBase::CDialogBase(const QString& caption, const QSize& client, QWidget* p
 
 void CDialogBase::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  QLinearGradient background(0, 0, 0, height());
-  background.setColorAt(0, QColor(0x3A, 0x3A, 0x3A));
-  background.setColorAt(1, kThemeBase.darker(125));
-  p.fillRect(rect(), background);
+  p.fillRect(rect(), kThemeBase);
 }
 
 }  // namespace cbx::ui

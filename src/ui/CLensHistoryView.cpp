@@ -20,16 +20,6 @@ constexpr int kMessageDeleteQuestion = 16;
 
 int HomeScreenOf(int category) { return category == 1 ? 9 : category == 2 ? 10 : 0; }
 
-void DrawCross(QPainter& p, const QRect& r, bool hot) {
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(hot ? QColor(0xE0, 0x3C, 0x32) : QColor(0x9A, 0x9A, 0x9A), 2.2, Qt::SolidLine, Qt::RoundCap));
-  const QRectF c = QRectF(r).adjusted(7, 7, -7, -7);
-  p.drawLine(c.topLeft(), c.bottomRight());
-  p.drawLine(c.topRight(), c.bottomLeft());
-  p.restore();
-}
-
 }  // namespace
 
 CLensHistoryView::CLensHistoryView(ScreenContext& context, SessionUi& ui, QWidget* parent)
@@ -82,11 +72,8 @@ int CLensHistoryView::RowAt(const QPoint& p) const {
 
 void CLensHistoryView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  // The list's background image: a dark panel with a faint light from the top.
-  QLinearGradient background(0, 0, 0, height());
-  background.setColorAt(0, QColor(0x2E, 0x2E, 0x2E));
-  background.setColorAt(1, QColor(0x1E, 0x1E, 0x1E));
-  p.fillRect(rect(), background);
+  p.fillRect(rect(), kThemeBase);
+  DrawPng(p, QPoint(0, 0), 418);
   const auto records = context_.state.lensHistory.Records();
   const bool pressed = (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
   const QPoint pointer = mapFromGlobal(QCursor::pos());
@@ -116,7 +103,9 @@ void CLensHistoryView::paintEvent(QPaintEvent*) {
                  kFormatLeft | kFormatVCenter | kFormatSingleLine | kFormatEndEllipsis);
     if (hover && !isConnected) {
       const QRect button = DeleteButtonRect(row);
-      DrawCross(p, button, button.contains(pointer) && (!pressed || row == pressed_));
+      const bool hot = button.contains(pointer) && (!pressed || row == pressed_);
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      DrawPng(p, button.topLeft(), hot ? 363 : 364);
     }
   }
   PaintScrollBar(p);

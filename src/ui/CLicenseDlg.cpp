@@ -42,13 +42,13 @@ CLicenseDlg::CLicenseDlg(const TextTable& texts, QWidget* parent)
   text_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #FFFFFF; color: #000000; }"));
   const QString path = QString::fromStdString(JoinPath(GetFolder(kFolderLicense), std::string_view("License.txt")));
   text_->setPlainText(LoadLicenceText(path));
-  auto* copy = new CBasicButton(LoadTextItem(texts, 2402), 37, this);
+  auto* copy = new CBasicButton(1, LoadTextItem(texts, 2402), 37, this);
   copy->setGeometry(60, 552, 200, 32);
   connect(copy, &CBasicButton::clicked, this, [this] {
     text_->selectAll();
     QApplication::clipboard()->setText(text_->toPlainText());
   });
-  auto* close = new CBasicButton(LoadTextItem(texts, 2101), 37, this);
+  auto* close = new CBasicButton(1, LoadTextItem(texts, 2101), 37, this);
   close->setGeometry(330, 552, 108, 32);
   connect(close, &CBasicButton::clicked, this, &QDialog::accept);
   // The caret at the start, nothing selected.

@@ -144,7 +144,8 @@ CMessageDlg::CMessageDlg(const TextTable& texts, int kind, const QString& text, 
 }
 
 void CMessageDlg::AddButton(int id, int labelId, const QRect& place) {
-  auto* button = new CBasicButton(LoadTextItem(texts_, labelId), 37, this);
+  const int style = place.width() == 315 ? 2 : place.width() == 165 ? 0 : 1;
+  auto* button = new CBasicButton(style, LoadTextItem(texts_, labelId), 37, this);
   button->setGeometry(place);
   buttons_.emplace_back(id, button);
   connect(button, &CBasicButton::clicked, this, [this, id] {
@@ -180,12 +181,8 @@ void CMessageDlg::reject() { done(kResultOfClose); }
 
 void CMessageDlg::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  QLinearGradient background(0, 0, 0, height());
-  background.setColorAt(0, QColor(0x3A, 0x3A, 0x3A));
-  background.setColorAt(1, QColor(0x22, 0x22, 0x22));
-  p.fillRect(rect(), background);
-  p.setPen(QColor(0x50, 0x50, 0x50));
-  p.drawRect(rect().adjusted(0, 0, -1, -1));
+  p.fillRect(rect(), kThemeBase);
+  DrawPng(p, QPoint(0, 0), tall_ ? 497 : 498);
   DrawTextItem(p, messageRect_, message_, messageFormat_);
   if (!secondRect_.isNull()) DrawTextItem(p, secondRect_, second_, secondFormat_);
 }

@@ -9,9 +9,9 @@ namespace cbx::ui {
 
 CPreferenceDialog::CPreferenceDialog(ScreenContext& context, dock::DockDevice& dock, QWidget* parent)
     : CDialogBase(Text(context.texts, 2200), QSize(417, 325), parent), context_(context), dock_(dock) {
-  check_ = new CBasicButton(LoadTextItem(context.texts, 2201), 37, this);
+  check_ = new CBasicButton(2, LoadTextItem(context.texts, 2201), 37, this);
   check_->setGeometry(51, 233, 315, 28);
-  auto* close = new CBasicButton(LoadTextItem(context.texts, 2202), 37, this);
+  auto* close = new CBasicButton(1, LoadTextItem(context.texts, 2202), 37, this);
   close->setGeometry(136, 276, 145, 28);
   connect(close, &CBasicButton::clicked, this, &QDialog::accept);
   connect(check_, &CBasicButton::clicked, this, [this] { OnCheck(); });
@@ -60,21 +60,9 @@ void CPreferenceDialog::OnCheck() {
 void CPreferenceDialog::paintEvent(QPaintEvent* e) {
   CDialogBase::paintEvent(e);
   QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  if (dockPicture_ || flashPicture_) {
-    // The device, seen from the side, at the picture's place.
-    const QRectF body(34, flashPicture_ ? 104 : 100, 100, flashPicture_ ? 44 : 34);
-    QPainterPath shape;
-    shape.addRoundedRect(body, 6, 6);
-    QLinearGradient face(body.topLeft(), body.bottomLeft());
-    face.setColorAt(0, QColor(0x66, 0x66, 0x66));
-    face.setColorAt(1, QColor(0x22, 0x22, 0x22));
-    p.fillPath(shape, face);
-    p.setPen(QColor(0x88, 0x88, 0x88));
-    p.drawPath(shape);
-    p.setPen(QPen(kTitleHighlight, 2));
-    p.drawLine(QPointF(body.left() + 10, body.bottom() - 6), QPointF(body.right() - 10, body.bottom() - 6));
-  }
+  DrawPng(p, QPoint(0, 0), 497);
+  if (dockPicture_) DrawPng(p, QPoint(30, 90), 501);
+  if (flashPicture_) DrawPng(p, QPoint(30, 90), 517);
   DrawTextItem(p, QRect(152, headingTop_, 200, 15), heading_, 0);
   DrawTextItem(p, QRect(152, informationTop_, 200, 60), information_, 0);
 }

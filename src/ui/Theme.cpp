@@ -1,6 +1,8 @@
 #include "ui/Theme.h"
 
 #include <QFontMetrics>
+#include <map>
+#include <mutex>
 
 namespace cbx::ui {
 
@@ -40,6 +42,21 @@ void DrawTextItem(QPainter& painter, const QRect& rect, const TextItem& item, un
   if (format & kFormatEndEllipsis) text = QFontMetrics(item.font).elidedText(text, Qt::ElideRight, rect.width());
   painter.drawText(rect, flags, text);
   painter.restore();
+}
+
+const QImage& Png(int id) {
+  // Loaded once: the pictures are small and every screen paints them often.
+  static std::map<int, QImage> cache;
+  static std::mutex mutex;
+  std::lock_guard lock(mutex);
+  auto it = cache.find(id);
+  if (it == cache.end()) it = cache.emplace(id, QImage(QStringLiteral(":/images/%1.png").arg(id))).first;
+  return it->second;
+}
+
+void DrawPng(QPainter& painter, const QPoint& at, int id) {
+  const QImage& image = Png(id);
+  if (!image.isNull()) painter.drawImage(at, image);
 }
 
 }  // namespace cbx::ui

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QString>
@@ -44,5 +45,11 @@ TextItem LoadTextItem(const TextTable& texts, int id);
 void DrawTextItem(QPainter& painter, const QRect& rect, const TextItem& item, unsigned format);
 // The table's text as a QString.
 QString Text(const TextTable& texts, int id);
+
+// A PNG resource of the program's artwork by its number; a null image when it is missing
+// (painting then skips it).
+const QImage& Png(int id);
+// Draws a PNG resource at a point, when it exists.
+void DrawPng(QPainter& painter, const QPoint& at, int id);
 
 }  // namespace cbx::ui

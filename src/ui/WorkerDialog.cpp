@@ -55,10 +55,8 @@ int WorkerDialog::Run(const std::function<int()>& work) {
 
 void WorkerDialog::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  QLinearGradient background(0, 0, 0, height());
-  background.setColorAt(0, QColor(0x3A, 0x3A, 0x3A));
-  background.setColorAt(1, QColor(0x22, 0x22, 0x22));
-  p.fillRect(rect(), background);
+  p.fillRect(rect(), kThemeBase);
+  DrawPng(p, QPoint(0, 0), 498);
   DrawTextItem(p, QRect(7, 40, 400, 50), message_, 17);
   if (!showBar_) return;
   const QRect bar(40, 105, 337, 14);

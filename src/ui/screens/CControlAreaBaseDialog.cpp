@@ -13,11 +13,8 @@ CControlAreaBaseDialog::CControlAreaBaseDialog(ScreenContext& context, QWidget* 
 
 void CControlAreaBaseDialog::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  // The screen background: a dark vertical gradient.
-  QLinearGradient background(0, 0, 0, height());
-  background.setColorAt(0, QColor(0x34, 0x34, 0x34));
-  background.setColorAt(1, QColor(0x1C, 0x1C, 0x1C));
-  p.fillRect(rect(), background);
+  p.fillRect(rect(), kThemeBase);
+  DrawPng(p, QPoint(0, 0), 431);
   PaintContent(p);
 }
 

@@ -28,9 +28,9 @@ void CDeviceHomeBase::LayOut() {
   heading_ = LoadTextItem(t, 1102);
   updateText_ = LoadTextItem(t, 1103);
   customText_ = LoadTextItem(t, 1104);
-  update_ = new CBasicButton(LoadTextItem(t, 1105), 37, this);
+  update_ = new CBasicButton(3, LoadTextItem(t, 1105), 37, this);
   update_->setGeometry(230, 195, kButtonWidth, kButtonHeight);
-  second_ = new CBasicButton(LoadTextItem(t, secondLabel_), 37, this);
+  second_ = new CBasicButton(3, LoadTextItem(t, secondLabel_), 37, this);
   second_->setGeometry(230, 312, kButtonWidth, kButtonHeight);
   connect(update_, &CBasicButton::clicked, this, [this] { OnUpdateButton(); });
   connect(second_, &CBasicButton::clicked, this, [this] { OnSecondButton(); });
@@ -75,15 +75,7 @@ void CDeviceHomeBase::OnUpdateButton() {
 }
 
 void CDeviceHomeBase::PaintContent(QPainter& p) {
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing);
-  // The frame the picture and the texts sit in.
-  QPainterPath frame;
-  frame.addRoundedRect(QRectF(kFrame).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-  p.fillPath(frame, QColor(0x26, 0x26, 0x26, 220));
-  p.setPen(QColor(0x48, 0x48, 0x48));
-  p.drawPath(frame);
-  p.restore();
+  DrawPng(p, kFrame.topLeft(), 470);
   const QRect pictureRect = picture_.isNull() ? QRect(24, 43, 182, 355) : QRect(QPoint(24, 43), picture_.size());
   if (!picture_.isNull()) p.drawImage(pictureRect.topLeft(), picture_);
   DrawTextItem(p, kTitle, title_, 0);

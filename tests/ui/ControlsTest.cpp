@@ -1,0 +1,56 @@
+// The control kit's button: its pictures by state, its label and its styles.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "ui/Theme.h"
+#include "ui/controls/CBasicButton.h"
+
+namespace cbx::ui {
+namespace {
+
+TextItem Label(const char* text) {
+  TextItem item;
+  item.text = QString::fromUtf8(text);
+  item.font = QFont(QStringLiteral("DejaVu Sans"), 10);
+  return item;
+}
+
+TEST(BasicButton, StylesGiveTheirSizesAndEveryPictureExists) {
+  const QSize sizes[] = {{165, 28}, {145, 28}, {315, 28}, {199, 64}, {199, 64}, {199, 64}};
+  for (int style = 0; style <= 5; ++style) {
+    const CBasicButton button(style, Label("OK"), 37, nullptr);
+    EXPECT_EQ(button.size(), sizes[style]) << style;
+  }
+  for (const int id : {434, 435, 436, 437, 439, 440, 441, 442, 443, 444, 445, 446, 447, 449, 450, 451, 452, 453,
+                       454, 455, 456, 457, 458, 459, 460, 461, 462, 463, 464, 465, 466, 467, 468, 469, 473, 474}) {
+    EXPECT_FALSE(Png(id).isNull()) << id;
+  }
+  EXPECT_EQ(Png(459).size(), QSize(10, 28));
+  EXPECT_EQ(Png(449).size(), QSize(30, 64));
+}
+
+TEST(BasicButton, TallButtonWrapsALabelTooWideForOneLine) {
+  const CBasicButton narrow(3, Label("Update"), 37, nullptr);
+  EXPECT_EQ(narrow.LabelFormat(), 37u);
+  const CBasicButton wide(3, Label("Check the firmware of the mounted lens for updates now"), 37, nullptr);
+  EXPECT_EQ(wide.LabelFormat(), 17u);
+  EXPECT_EQ(wide.LabelRect().left(), 4);
+}
+
+TEST(BasicButton, DisabledLooksNormalWithAGreyLabelAndAClickShowsThePressedPicture) {
+  CBasicButton button(1, Label("OK"), 37, nullptr);
+  button.setEnabled(false);
+  EXPECT_EQ(button.CurrentLook(), CBasicButton::Look::kNormal);
+  EXPECT_EQ(button.LabelColor(), FromBgr(0x737373));
+  button.setEnabled(true);
+  button.show();
+  CBasicButton::Look duringClick = CBasicButton::Look::kNormal;
+  QObject::connect(&button, &CBasicButton::clicked, [&] { duringClick = button.CurrentLook(); });
+  QTest::mouseClick(&button, Qt::LeftButton);
+  EXPECT_EQ(duringClick, CBasicButton::Look::kPressed);
+  EXPECT_EQ(button.CurrentLook(), CBasicButton::Look::kNormal);
+}
+
+}  // namespace
+}  // namespace cbx::ui

@@ -1,0 +1,300 @@
+// Draws the program's own artwork (the PNG resources of the windows, at their stated sizes)
+// into a folder: calibrix-artwork OUTPUT_FOLDER. The pictures are committed in
+// resources/images; run this again after changing a drawing.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+const QColor kAccent(0xE5, 0xA1, 0x42);  // the highlight of the theme (0x42A1E5 as BBGGRR)
+
+QImage Canvas(int w, int h) {
+  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  return image;
+}
+
+void VerticalGradient(QPainter& p, const QRect& r, QColor top, QColor bottom) {
+  QLinearGradient g(r.topLeft(), r.bottomLeft());
+  g.setColorAt(0, top);
+  g.setColorAt(1, bottom);
+  p.fillRect(r, g);
+}
+
+QImage TopBar() {  // 427
+  QImage image = Canvas(902, 61);
+  QPainter p(&image);
+  VerticalGradient(p, image.rect(), QColor(0x2E, 0x2E, 0x2E), QColor(0x03, 0x03, 0x03));
+  p.setPen(QColor(0x48, 0x48, 0x48));
+  p.drawLine(0, 0, 902, 0);
+  p.setPen(QColor(0x3C, 0x3C, 0x3C));
+  p.drawLine(0, 60, 902, 60);
+  // A faint accent rule under the title area.
+  QLinearGradient rule(294, 0, 794, 0);
+  rule.setColorAt(0, QColor(0, 0, 0, 0));
+  rule.setColorAt(0.5, QColor(kAccent.red(), kAccent.green(), kAccent.blue(), 90));
+  rule.setColorAt(1, QColor(0, 0, 0, 0));
+  p.fillRect(QRect(294, 44, 500, 1), rule);
+  return image;
+}
+
+QImage BottomBar() {  // 429
+  QImage image = Canvas(902, 37);
+  QPainter p(&image);
+  VerticalGradient(p, image.rect(), QColor(0x10, 0x10, 0x10), QColor(0x2C, 0x2C, 0x2C));
+  p.setPen(QColor(0x3C, 0x3C, 0x3C));
+  p.drawLine(0, 0, 902, 0);
+  return image;
+}
+
+QImage ScreenBackground() {  // 431
+  QImage image = Canvas(642, 449);
+  QPainter p(&image);
+  VerticalGradient(p, image.rect(), QColor(0x36, 0x36, 0x36), QColor(0x1A, 0x1A, 0x1A));
+  return image;
+}
+
+QImage ListBackground() {  // 418
+  QImage image = Canvas(260, 450);
+  QPainter p(&image);
+  VerticalGradient(p, image.rect(), QColor(0x2E, 0x2E, 0x2E), QColor(0x1C, 0x1C, 0x1C));
+  p.setPen(QColor(0x14, 0x14, 0x14));
+  p.drawLine(259, 0, 259, 450);
+  return image;
+}
+
+QImage Connection() {  // 432
+  QImage image = Canvas(330, 236);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF dock(95, 120, 140, 70);
+  QPainterPath shape;
+  shape.addRoundedRect(dock, 10, 10);
+  QLinearGradient body(dock.topLeft(), dock.bottomLeft());
+  body.setColorAt(0, QColor(0x5E, 0x5E, 0x5E));
+  body.setColorAt(1, QColor(0x26, 0x26, 0x26));
+  p.fillPath(shape, body);
+  p.setPen(QPen(QColor(0x84, 0x84, 0x84), 1.5));
+  p.drawPath(shape);
+  // The lens mount on top of the dock.
+  QRadialGradient mount(dock.center() + QPointF(-12, -60), 60);
+  mount.setColorAt(0, QColor(0x4A, 0x55, 0x66));
+  mount.setColorAt(1, QColor(0x10, 0x10, 0x14));
+  p.setBrush(mount);
+  p.setPen(QPen(QColor(0x90, 0x90, 0x94), 2));
+  p.drawEllipse(dock.center() + QPointF(0, -48), 46, 46);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(0x60, 0x60, 0x64), 1));
+  p.drawEllipse(dock.center() + QPointF(0, -48), 34, 34);
+  p.setPen(QPen(kAccent, 3, Qt::SolidLine, Qt::RoundCap));
+  QPainterPath cable(QPointF(dock.right(), dock.center().y()));
+  cable.cubicTo(dock.right() + 60, dock.center().y(), dock.right() + 30, 226, 310, 216);
+  p.drawPath(cable);
+  p.setBrush(QColor(0xB0, 0xB0, 0xB0));
+  p.setPen(Qt::NoPen);
+  p.drawRoundedRect(QRectF(306, 210, 18, 12), 2, 2);
+  return image;
+}
+
+QImage Frame() {  // 470
+  QImage image = Canvas(586, 367);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath frame;
+  frame.addRoundedRect(QRectF(0.5, 0.5, 585, 366), 8, 8);
+  p.fillPath(frame, QColor(0x24, 0x24, 0x24, 225));
+  p.setPen(QColor(0x4A, 0x4A, 0x4A));
+  p.drawPath(frame);
+  // The picture well on the left.
+  QPainterPath well;
+  well.addRoundedRect(QRectF(1, 1, 182, 365), 7, 7);
+  QLinearGradient light(0, 0, 0, 367);
+  light.setColorAt(0, QColor(0x30, 0x30, 0x30, 200));
+  light.setColorAt(1, QColor(0x18, 0x18, 0x18, 200));
+  p.fillPath(well, light);
+  return image;
+}
+
+QImage Lamp(bool lit) {  // 358 lit, 357 dark
+  QImage image = Canvas(17, 17);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QRadialGradient glow(QPointF(6.5, 6.5), 9);
+  glow.setColorAt(0, lit ? QColor(0xC0, 0xFF, 0xB0) : QColor(0x5A, 0x5A, 0x5A));
+  glow.setColorAt(1, lit ? QColor(0x18, 0x9A, 0x2A) : QColor(0x14, 0x14, 0x14));
+  p.setBrush(glow);
+  p.setPen(QColor(0x0C, 0x0C, 0x0C));
+  p.drawEllipse(QRectF(0.5, 0.5, 16, 16));
+  return image;
+}
+
+QImage DialogBackground(int h) {  // 497 tall, 498 small
+  QImage image = Canvas(417, h);
+  QPainter p(&image);
+  VerticalGradient(p, image.rect(), QColor(0x3C, 0x3C, 0x3C), QColor(0x20, 0x20, 0x20));
+  p.setPen(QColor(0x52, 0x52, 0x52));
+  p.drawRect(image.rect().adjusted(0, 0, -1, -1));
+  QLinearGradient rule(0, 0, 417, 0);
+  rule.setColorAt(0, QColor(0, 0, 0, 0));
+  rule.setColorAt(0.5, QColor(kAccent.red(), kAccent.green(), kAccent.blue(), 140));
+  rule.setColorAt(1, QColor(0, 0, 0, 0));
+  p.fillRect(QRect(20, 4, 377, 2), rule);
+  return image;
+}
+
+QImage ProductPicture() {  // 328
+  QImage image = Canvas(640, 253);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  VerticalGradient(p, image.rect(), QColor(0x32, 0x32, 0x34), QColor(0x0C, 0x0C, 0x0E));
+  const QPointF centre(170, 126.5);
+  for (int ring = 0; ring < 5; ++ring) {
+    const double r = 96 - ring * 15;
+    QRadialGradient glass(centre - QPointF(r / 3, r / 3), r * 1.3);
+    glass.setColorAt(0, QColor(0x4A + ring * 8, 0x5A + ring * 8, 0x70 + ring * 10));
+    glass.setColorAt(1, QColor(0x08, 0x08, 0x0C));
+    p.setBrush(glass);
+    p.setPen(QPen(QColor(0x70, 0x70, 0x74), ring == 0 ? 3 : 1));
+    p.drawEllipse(centre, r, r);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 255, 255, 70));
+  p.drawEllipse(centre + QPointF(-30, -32), 16, 9);
+  p.setFont(QFont(QStringLiteral("DejaVu Sans"), 26, QFont::Bold));
+  p.setPen(QColor(0xF0, 0xF0, 0xF0));
+  p.drawText(QRect(300, 70, 320, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("ORVANE Calibrix"));
+  p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+  p.setPen(kAccent);
+  p.drawText(QRect(302, 116, 330, 22), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("Lens, dock and flash firmware and settings"));
+  return image;
+}
+
+QImage DevicePicture(int h, bool flash) {  // 501 dock (364 x 53), 517 flash (364 x 69)
+  QImage image = Canvas(364, h);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF body(4, flash ? 14 : 10, 108, flash ? 44 : 34);
+  QPainterPath shape;
+  shape.addRoundedRect(body, 6, 6);
+  QLinearGradient face(body.topLeft(), body.bottomLeft());
+  face.setColorAt(0, QColor(0x66, 0x66, 0x66));
+  face.setColorAt(1, QColor(0x22, 0x22, 0x22));
+  p.fillPath(shape, face);
+  p.setPen(QColor(0x88, 0x88, 0x88));
+  p.drawPath(shape);
+  if (flash) {
+    p.fillRect(QRectF(body.left() + 30, 2, 48, 12), QColor(0xDD, 0xDD, 0xD0));
+  } else {
+    p.setBrush(QColor(0x14, 0x14, 0x18));
+    p.drawEllipse(QPointF(body.center().x(), body.top() + 2), 26, 8);
+  }
+  p.setPen(QPen(kAccent, 2));
+  p.drawLine(QPointF(body.left() + 10, body.bottom() - 6), QPointF(body.right() - 10, body.bottom() - 6));
+  return image;
+}
+
+QImage Cross(bool hot) {  // 363 red, 364 grey
+  QImage image = Canvas(22, 22);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(hot ? QColor(0xE0, 0x3C, 0x32) : QColor(0x9A, 0x9A, 0x9A), 2.2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(7, 7), QPointF(15, 15));
+  p.drawLine(QPointF(15, 7), QPointF(7, 15));
+  return image;
+}
+
+// A whole button face of the given height and cap width; the pieces are cut from it.
+enum class Face { kNormal, kPressed, kHover };
+QImage ButtonFace(int h, int cap, Face face, int indicator) {  // indicator: 0 none, 1 lit, 2 unlit
+  const int w = cap * 2 + 10;
+  QImage image = Canvas(w, h);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF r(0.5, 0.5, w - 1, h - 1);
+  QColor top = face == Face::kPressed ? QColor(0x2E, 0x2E, 0x2E) : face == Face::kHover ? QColor(0x60, 0x60, 0x60)
+                                                                                       : QColor(0x4C, 0x4C, 0x4C);
+  QLinearGradient g(r.topLeft(), r.bottomLeft());
+  g.setColorAt(0, top);
+  g.setColorAt(1, top.darker(140));
+  QPainterPath path;
+  path.addRoundedRect(r, 5, 5);
+  p.fillPath(path, g);
+  p.setPen(face == Face::kHover ? kAccent : QColor(0x16, 0x16, 0x16));
+  p.drawPath(path);
+  if (face != Face::kPressed) {
+    p.setPen(QColor(255, 255, 255, 28));
+    p.drawLine(QPointF(5, 1.5), QPointF(w - 5, 1.5));
+  }
+  if (indicator != 0) {
+    const QPointF c(cap / 2.0 + 1, h / 2.0);
+    QRadialGradient dot(c - QPointF(2, 2), 8);
+    dot.setColorAt(0, indicator == 1 ? kAccent.lighter(130) : QColor(0x50, 0x50, 0x50));
+    dot.setColorAt(1, indicator == 1 ? kAccent.darker(150) : QColor(0x1C, 0x1C, 0x1C));
+    p.setBrush(dot);
+    p.setPen(QColor(0x10, 0x10, 0x10));
+    p.drawEllipse(c, 7, 7);
+  }
+  return image;
+}
+
+void AddButtonPieces(std::map<int, QImage>& out, int h, int cap, int indicator, const int (&normal)[3],
+                     const int (&pressed)[3], const int (&hover)[3]) {
+  const std::pair<const int(*)[3], Face> sets[] = {{&normal, Face::kNormal}, {&pressed, Face::kPressed},
+                                                    {&hover, Face::kHover}};
+  for (const auto& [ids, face] : sets) {
+    const QImage whole = ButtonFace(h, cap, face, indicator);
+    out[(*ids)[0]] = whole.copy(0, 0, cap, h);
+    out[(*ids)[1]] = whole.copy(cap, 0, 10, h);
+    out[(*ids)[2]] = whole.copy(cap + 10, 0, cap, h);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: calibrix-artwork OUTPUT_FOLDER\n");
+    return 2;
+  }
+  std::map<int, QImage> images{{427, TopBar()},
+                               {429, BottomBar()},
+                               {431, ScreenBackground()},
+                               {418, ListBackground()},
+                               {432, Connection()},
+                               {470, Frame()},
+                               {357, Lamp(false)},
+                               {358, Lamp(true)},
+                               {497, DialogBackground(325)},
+                               {498, DialogBackground(167)},
+                               {328, ProductPicture()},
+                               {501, DevicePicture(53, false)},
+                               {517, DevicePicture(69, true)},
+                               {363, Cross(true)},
+                               {364, Cross(false)}};
+  AddButtonPieces(images, 28, 10, 0, {458, 459, 460}, {452, 453, 454}, {455, 456, 457});
+  AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
+  AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});
+  AddButtonPieces(images, 64, 30, 2, {440, 441, 442}, {434, 435, 436}, {437, 473, 439});
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  folder.mkpath(QStringLiteral("."));
+  for (const auto& [id, image] : images) {
+    const QString path = folder.filePath(QString::number(id) + QStringLiteral(".png"));
+    if (!image.save(path)) {
+      std::fprintf(stderr, "calibrix-artwork: cannot write %s\n", qPrintable(path));
+      return 1;
+    }
+  }
+  std::printf("%zu pictures in %s\n", images.size(), argv[1]);
+  return 0;
+}
