@@ -12,6 +12,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/CMessageDlg.h"
 #include "ui/WebPages.h"
+#include "ui/screens/HomeVersionText.h"
 #include "ui/WorkerDialog.h"
 
 namespace cbx::ui {
@@ -36,8 +37,15 @@ int QtSessionUi::AskMessage(int kind, const std::string& text) {
     return answer;
   }
   QWidget* parent = frame_;
+  // The version lines of kinds 50 and 206 are written as the home screens write them.
+  std::string message = text;
+  if (state_ != nullptr && !message.empty()) {
+    const int mount = state_->shownDevice.mountCode;
+    if (kind == 50 && (mount == 0x60 || mount == 0x90 || mount == 0xA0)) message = LensHomeVersion(message, mount);
+    if (kind == 206 && (mount == 0x60 || (mount >= 0x90 && mount <= 0x92))) message = MountHomeVersion(message, mount);
+  }
   const std::string document = state_ != nullptr ? state_->currentDevice.docLocalPath : std::string();
-  CMessageDlg dialog(*texts_, kind, QString::fromStdString(text), parent, [document] {
+  CMessageDlg dialog(*texts_, kind, QString::fromStdString(message), parent, [document] {
     if (!document.empty()) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(document)));
   });
   open_.push_back(&dialog);
