@@ -7,6 +7,7 @@
 
 #include "app/MessageKinds.h"
 #include "lens/TransferHost.h"
+#include "ui/controls/CProgressBarBase.h"
 
 namespace cbx::ui {
 
@@ -57,26 +58,17 @@ void WorkerDialog::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), kThemeBase);
   DrawPng(p, QPoint(0, 0), 498);
-  DrawTextItem(p, QRect(7, 40, 400, 50), message_, 17);
-  if (!showBar_) return;
-  const QRect bar(40, 105, 337, 14);
-  p.fillRect(bar, QColor(0x18, 0x18, 0x18));
-  if (max_ > min_) {
-    const int filled = static_cast<int>(static_cast<long long>(bar.width()) * (position_ - min_) / (max_ - min_));
-    QLinearGradient fill(bar.topLeft(), bar.bottomLeft());
-    fill.setColorAt(0, kTitleHighlight.lighter(120));
-    fill.setColorAt(1, kTitleHighlight.darker(130));
-    p.fillRect(QRect(bar.left(), bar.top(), filled, bar.height()), fill);
-  }
-  p.setPen(QColor(0x55, 0x55, 0x55));
-  p.drawRect(bar.adjusted(0, 0, -1, -1));
+  // The progress layout: the message centred around the middle, the bar below it.
+  DrawTextItem(p, QRect(7, height() / 2 - 40, 400, 50), message_, 17);
 }
 
 CProgressDialog::CProgressDialog(const TextTable& texts, int transferType, QWidget* parent)
     : WorkerDialog(Text(texts, 10), parent) {
+  // Firmware transfers have no text of their own: the update message of the progress layout.
   const int textId = lens::TransferMessageTextId(transferType);
-  message_ = LoadTextItem(texts, textId != 0 ? textId : 3111);
-  showBar_ = true;
+  message_ = LoadTextItem(texts, textId != 0 ? textId : 3105);
+  bar_ = new CProgressBarBase(this);
+  bar_->move((width() - bar_->width()) / 2, 118);
 }
 
 void CProgressDialog::Progressed(int min, int max, int position) {
@@ -84,10 +76,8 @@ void CProgressDialog::Progressed(int min, int max, int position) {
   QMetaObject::invokeMethod(
       this,
       [this, min, max, position] {
-        min_ = min;
-        max_ = max;
-        position_ = position;
-        update();
+        bar_->SetRange(min, max);
+        bar_->SetPosition(position);
       },
       Qt::QueuedConnection);
 }

@@ -11,6 +11,8 @@
 
 namespace cbx::ui {
 
+class CProgressBarBase;
+
 class WorkerDialog : public QDialog {
   Q_OBJECT
  public:
@@ -28,10 +30,8 @@ class WorkerDialog : public QDialog {
   void keyPressEvent(QKeyEvent*) override {}
   void reject() override {}  // only the work ends it
   void paintEvent(QPaintEvent*) override;
-  // Drawn above the bar: what the dialog waits for.
+  // What the dialog waits for.
   TextItem message_;
-  int min_ = 0, max_ = 0, position_ = 0;
-  bool showBar_ = false;
 
  private:
   std::thread worker_;
@@ -45,6 +45,10 @@ class CProgressDialog : public WorkerDialog {
   CProgressDialog(const TextTable& texts, int transferType, QWidget* parent);
   // From any thread: the transfer's progress.
   void Progressed(int min, int max, int position);
+  const CProgressBarBase* Bar() const { return bar_; }
+
+ private:
+  CProgressBarBase* bar_;
 };
 
 // The waiting message of an update check; it stays a moment after the result.

@@ -5,6 +5,7 @@
 
 #include "ui/Theme.h"
 #include "ui/controls/CBasicButton.h"
+#include "ui/controls/CProgressBarBase.h"
 
 namespace cbx::ui {
 namespace {
@@ -50,6 +51,18 @@ TEST(BasicButton, DisabledLooksNormalWithAGreyLabelAndAClickShowsThePressedPictu
   QTest::mouseClick(&button, Qt::LeftButton);
   EXPECT_EQ(duringClick, CBasicButton::Look::kPressed);
   EXPECT_EQ(button.CurrentLook(), CBasicButton::Look::kNormal);
+}
+
+TEST(ProgressBar, FillFollowsThePositionInsideItsRange) {
+  CProgressBarBase bar(nullptr);
+  bar.SetRange(0, 200);
+  EXPECT_EQ(bar.FilledWidth(), 0);
+  EXPECT_EQ(bar.SetPosition(100), 0);
+  EXPECT_EQ(bar.FilledWidth(), 185);
+  // Beyond the maximum: a full bar, and the previous position comes back.
+  EXPECT_EQ(bar.SetPosition(999), 100);
+  EXPECT_EQ(bar.Position(), 200);
+  EXPECT_EQ(bar.FilledWidth(), 370);
 }
 
 }  // namespace

@@ -212,6 +212,28 @@ QImage Cross(bool hot) {  // 363 red, 364 grey
   return image;
 }
 
+QImage ProgressFrame() {  // 500
+  QImage image = Canvas(371, 15);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath frame;
+  frame.addRoundedRect(QRectF(0.5, 0.5, 370, 14), 4, 4);
+  p.fillPath(frame, QColor(0x14, 0x14, 0x14));
+  p.setPen(QColor(0x56, 0x56, 0x56));
+  p.drawPath(frame);
+  return image;
+}
+
+QImage ProgressFill() {  // 499
+  QImage image = Canvas(370, 8);
+  QPainter p(&image);
+  QLinearGradient g(0, 0, 0, 8);
+  g.setColorAt(0, kAccent.lighter(125));
+  g.setColorAt(1, kAccent.darker(135));
+  p.fillRect(QRect(1, 0, 368, 8), g);
+  return image;
+}
+
 // A whole button face of the given height and cap width; the pieces are cut from it.
 enum class Face { kNormal, kPressed, kHover };
 QImage ButtonFace(int h, int cap, Face face, int indicator) {  // indicator: 0 none, 1 lit, 2 unlit
@@ -281,7 +303,9 @@ int main(int argc, char** argv) {
                                {501, DevicePicture(53, false)},
                                {517, DevicePicture(69, true)},
                                {363, Cross(true)},
-                               {364, Cross(false)}};
+                               {364, Cross(false)},
+                               {499, ProgressFill()},
+                               {500, ProgressFrame()}};
   AddButtonPieces(images, 28, 10, 0, {458, 459, 460}, {452, 453, 454}, {455, 456, 457});
   AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
   AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});
