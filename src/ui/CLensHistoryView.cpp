@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "ui/Theme.h"
+#include "ui/controls/CLHScrollBarBase.h"
 #include "update/SessionUi.h"
 
 namespace cbx::ui {
@@ -26,6 +27,28 @@ CLensHistoryView::CLensHistoryView(ScreenContext& context, SessionUi& ui, QWidge
     : QWidget(parent), context_(context), ui_(ui) {
   setFixedSize(260, 450);
   setMouseTracking(true);
+  bar_ = new CLHScrollBarBase(this);
+  bar_->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
+  bar_->onScroll = [this](CLHScrollBarBase::Action action, int value) {
+    const int page = height() / kRowHeight;
+    switch (action) {
+      case CLHScrollBarBase::kLineUp: ScrollTo(firstRow_ - 1); break;
+      case CLHScrollBarBase::kLineDown: ScrollTo(firstRow_ + 1); break;
+      case CLHScrollBarBase::kPageUp: ScrollTo(firstRow_ - page); break;
+      case CLHScrollBarBase::kPageDown: ScrollTo(firstRow_ + page); break;
+      case CLHScrollBarBase::kThumbTrack: ScrollTo(value); break;
+    }
+  };
+  UpdateScrollBar();
+}
+
+// An empty list gives the bar's place back to the rows.
+int CLensHistoryView::ListWidth() const { return bar_->isVisibleTo(this) ? width() - kScrollBarWidth : width(); }
+
+void CLensHistoryView::UpdateScrollBar() {
+  bar_->setVisible(RowCount() > 0);
+  bar_->SetActive(ScrollBarActive());
+  bar_->SetScrollState(RowCount(), height() / kRowHeight, firstRow_);
 }
 
 void CLensHistoryView::Fill() {
@@ -108,39 +131,19 @@ void CLensHistoryView::paintEvent(QPaintEvent*) {
       DrawPng(p, button.topLeft(), hot ? 363 : 364);
     }
   }
-  PaintScrollBar(p);
-}
-
-void CLensHistoryView::PaintScrollBar(QPainter& p) {
-  if (RowCount() == 0) return;
-  const QRect track(ListWidth(), 0, kScrollBarWidth, height());
-  p.fillRect(track, QColor(0x1A, 0x1A, 0x1A));
-  if (!ScrollBarActive()) return;  // the inactive look: an empty track
-  const int total = RowCount() * kRowHeight;
-  const int thumbHeight = std::max(20, height() * height() / total);
-  const int range = std::max(1, MaxFirstRow());
-  const int thumbTop = (height() - thumbHeight) * firstRow_ / range;
-  p.setRenderHint(QPainter::Antialiasing);
-  QPainterPath thumb;
-  thumb.addRoundedRect(QRectF(track.left() + 5, thumbTop + 2, kScrollBarWidth - 10, thumbHeight - 4), 4, 4);
-  p.fillPath(thumb, QColor(0x6A, 0x6A, 0x6A));
 }
 
 int CLensHistoryView::MaxFirstRow() const { return std::max(0, RowCount() - height() / kRowHeight); }
 
 void CLensHistoryView::ScrollTo(int firstRow) {
   firstRow_ = std::clamp(firstRow, 0, MaxFirstRow());
+  UpdateScrollBar();
   update();
 }
 
 void CLensHistoryView::wheelEvent(QWheelEvent* e) { ScrollTo(firstRow_ - e->angleDelta().y() / 40); }
 
 void CLensHistoryView::mouseMoveEvent(QMouseEvent* e) {
-  if (draggingThumb_) {
-    const int total = RowCount() * kRowHeight;
-    ScrollTo((static_cast<int>(e->position().y()) - dragOffset_) * total / height() / kRowHeight);
-    return;
-  }
   const int row = RowAt(e->position().toPoint());
   if (row != hover_) hover_ = row;
   update();
@@ -153,21 +156,11 @@ void CLensHistoryView::leaveEvent(QEvent*) {
 
 void CLensHistoryView::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
-  const QPoint point = e->position().toPoint();
-  if (point.x() >= ListWidth()) {
-    draggingThumb_ = ScrollBarActive();
-    dragOffset_ = 0;
-    return;
-  }
-  pressed_ = RowAt(point);
+  pressed_ = RowAt(e->position().toPoint());
   update();
 }
 
 void CLensHistoryView::mouseReleaseEvent(QMouseEvent* e) {
-  if (draggingThumb_) {
-    draggingThumb_ = false;
-    return;
-  }
   const QPoint point = e->position().toPoint();
   const int row = RowAt(point);
   const int pressed = pressed_;

@@ -14,6 +14,8 @@ class SessionUi;
 
 namespace cbx::ui {
 
+class CLHScrollBarBase;
+
 class CLensHistoryView : public QWidget {
   Q_OBJECT
  public:
@@ -37,10 +39,12 @@ class CLensHistoryView : public QWidget {
   int ConnectedRow() const { return connected_; }
   int DisplayedRow() const { return displayed_; }
   // The list's width without the scroll bar, and where a row's delete button lies.
-  int ListWidth() const { return width() - kScrollBarWidth; }
+  int ListWidth() const;
   QRect DeleteButtonRect(int row) const;
   QRect RowRect(int row) const;
   bool ScrollBarActive() const { return RowCount() * kRowHeight > height(); }
+  CLHScrollBarBase* ScrollBar() const { return bar_; }
+  int FirstRow() const { return firstRow_; }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -58,15 +62,14 @@ class CLensHistoryView : public QWidget {
   void Display(int row);
   void ScrollTo(int firstRow);
   int MaxFirstRow() const;
-  void PaintScrollBar(QPainter& p);
+  void UpdateScrollBar();
 
   ScreenContext& context_;
   SessionUi& ui_;
   std::vector<int> rows_;  // record index, or -1 for a separator
   int connected_ = -1, displayed_ = -1, hover_ = -1, pressed_ = -1;
   int firstRow_ = 0;
-  bool draggingThumb_ = false;
-  int dragOffset_ = 0;
+  CLHScrollBarBase* bar_;
 };
 
 }  // namespace cbx::ui

@@ -8,6 +8,7 @@
 #include "WindowFixture.h"
 #include "ui/CLensHistoryView.h"
 #include "ui/CMainDialogBar.h"
+#include "ui/controls/CLHScrollBarBase.h"
 
 namespace cbx::ui {
 namespace {
@@ -87,6 +88,35 @@ TEST_F(HistoryListTest, ConnectedDeviceIsMarkedAndOffersNoDelete) {
   ClickAt(List()->DeleteButtonRect(connected).center());
   EXPECT_TRUE(asked_.empty());
   EXPECT_EQ(List()->RowCount(), 5);
+}
+
+TEST_F(HistoryListTest, ScrollBarTurnsActiveWhenTheRowsNoLongerFit) {
+  EXPECT_FALSE(List()->ScrollBar()->isVisibleTo(List()));
+  EXPECT_EQ(List()->ListWidth(), 260);
+  SeedHistory();
+  EXPECT_TRUE(List()->ScrollBar()->isVisibleTo(List()));
+  EXPECT_FALSE(List()->ScrollBar()->Active());
+  EXPECT_EQ(List()->ListWidth(), 241);
+  for (int i = 0; i < 25; ++i) {
+    update::CLensUpdateInfoData record;
+    record.productName = "Lens " + std::to_string(i);
+    record.serialNumber = std::to_string(50000000 + i);
+    record.productCodeText = "4A1";
+    run_->State().lensHistory.AddOrReplace(record);
+  }
+  List()->Fill();
+  ASSERT_TRUE(List()->ScrollBar()->Active());
+  // The down arrow scrolls one row; dragging the thumb moves by whole rows.
+  CLHScrollBarBase* bar = List()->ScrollBar();
+  const QPoint down(9, bar->height() - 9);
+  QTest::mousePress(bar, Qt::LeftButton, {}, down);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, down);
+  EXPECT_EQ(List()->FirstRow(), 1);
+  const QPoint thumb = bar->ThumbRect().center();
+  QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+  QTest::mouseMove(bar, thumb + QPoint(0, 400));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(0, 400));
+  EXPECT_EQ(List()->FirstRow(), List()->RowCount() - 450 / CLensHistoryView::kRowHeight);
 }
 
 }  // namespace

@@ -234,6 +234,55 @@ QImage ProgressFill() {  // 499
   return image;
 }
 
+// The history list's thin scroll bar: background, tracks, arrows and thumb pieces.
+QImage Solid(int w, int h, QColor top, QColor bottom) {
+  QImage image = Canvas(w, h);
+  QPainter p(&image);
+  VerticalGradient(p, image.rect(), top, bottom);
+  return image;
+}
+
+QImage Track(int h, bool active) {  // 407 active, 423 inactive
+  QImage image = Canvas(19, h);
+  QPainter p(&image);
+  p.fillRect(image.rect(), QColor(0x1A, 0x1A, 0x1A));
+  p.fillRect(QRect(8, 0, 3, h), active ? QColor(0x2C, 0x2C, 0x2C) : QColor(0x22, 0x22, 0x22));
+  return image;
+}
+
+QImage Arrow(bool up, int state) {  // state 0 normal, 1 pressed, 2 inactive
+  QImage image = Canvas(19, 19);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(image.rect(), state == 1 ? QColor(0x3A, 0x3A, 0x3A) : QColor(0x1A, 0x1A, 0x1A));
+  QPolygonF arrow;
+  if (up) {
+    arrow << QPointF(9.5, 6) << QPointF(14, 12.5) << QPointF(5, 12.5);
+  } else {
+    arrow << QPointF(9.5, 13) << QPointF(14, 6.5) << QPointF(5, 6.5);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(state == 2 ? QColor(0x44, 0x44, 0x44) : state == 1 ? kAccent : QColor(0x9A, 0x9A, 0x9A));
+  p.drawPolygon(arrow);
+  return image;
+}
+
+QImage ThumbPiece(int h, int kind) {  // 0 body, 1 cap above, 2 cap below, 3 grip
+  QImage image = Canvas(19, h);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor face(0x6A, 0x6A, 0x6A);
+  if (kind == 0) p.fillRect(QRect(5, 0, 9, h), face);
+  if (kind == 1) p.fillRect(QRect(6, 0, 7, h), face);
+  if (kind == 2) p.fillRect(QRect(6, 0, 7, h), face.darker(115));
+  if (kind == 3) {
+    p.fillRect(QRect(5, 0, 9, h), face);
+    p.setPen(QColor(0x9A, 0x9A, 0x9A));
+    for (int y = 8; y <= 16; y += 4) p.drawLine(7, y, 12, y);
+  }
+  return image;
+}
+
 // A whole button face of the given height and cap width; the pieces are cut from it.
 enum class Face { kNormal, kPressed, kHover };
 QImage ButtonFace(int h, int cap, Face face, int indicator) {  // indicator: 0 none, 1 lit, 2 unlit
@@ -305,7 +354,23 @@ int main(int argc, char** argv) {
                                {363, Cross(true)},
                                {364, Cross(false)},
                                {499, ProgressFill()},
-                               {500, ProgressFrame()}};
+                               {500, ProgressFrame()},
+                               {369, Solid(19, 448, QColor(0x1C, 0x1C, 0x1C), QColor(0x16, 0x16, 0x16))},
+                               {406, Solid(19, 1, QColor(0x10, 0x10, 0x10), QColor(0x10, 0x10, 0x10))},
+                               {407, Track(300, true)},
+                               {423, Track(448, false)},
+                               {424, Solid(19, 2, QColor(0x24, 0x24, 0x24), QColor(0x1C, 0x1C, 0x1C))},
+                               {422, Solid(19, 2, QColor(0x1C, 0x1C, 0x1C), QColor(0x24, 0x24, 0x24))},
+                               {415, Arrow(true, 0)},
+                               {414, Arrow(true, 1)},
+                               {426, Arrow(true, 2)},
+                               {413, Arrow(false, 0)},
+                               {412, Arrow(false, 1)},
+                               {425, Arrow(false, 2)},
+                               {410, ThumbPiece(300, 0)},
+                               {411, ThumbPiece(2, 1)},
+                               {408, ThumbPiece(2, 2)},
+                               {409, ThumbPiece(24, 3)}};
   AddButtonPieces(images, 28, 10, 0, {458, 459, 460}, {452, 453, 454}, {455, 456, 457});
   AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
   AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});
