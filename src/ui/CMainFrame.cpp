@@ -92,11 +92,17 @@ void CMainFrame::BuildMenu() {
   connect(export_, &QAction::triggered, this, [transfer] { transfer(true); });
 
   QMenu* help = menuBar()->addMenu(Text(texts, 4010));
-  QAction* manual = help->addAction(Text(texts, 4011));
-  const QString manualPath =
-      QString::fromStdString(JoinPath(GetFolder(kFolderManual), std::string_view(kManualName)));
+  manual_ = help->addAction(Text(texts, 4011));
+  QAction* manual = manual_;
+  const QString manualPath = ManualPath();
+  connect(help, &QMenu::aboutToShow, this, [this] { manual_->setEnabled(QFileInfo::exists(ManualPath())); });
   manual->setEnabled(QFileInfo::exists(manualPath));
-  connect(manual, &QAction::triggered, this, [manualPath] { QDesktopServices::openUrl(QUrl::fromLocalFile(manualPath)); });
+  connect(manual, &QAction::triggered, this, [this, manualPath] {
+    // No viewer for PDF files: the user is told what to install.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manualPath))) {
+      ui_.AskMessage(2, Text(run_.Texts(), 3127).toStdString());
+    }
+  });
   QAction* about = help->addAction(Text(texts, 4012));
   connect(about, &QAction::triggered, this, [this] { CAboutDlg(run_.Texts(), this).exec(); });
   QAction* network = help->addAction(Text(texts, 4013));
@@ -104,6 +110,10 @@ void CMainFrame::BuildMenu() {
     const bool japanese = run_.State().uiLanguage == 1;
     QDesktopServices::openUrl(QUrl(QString::fromUtf8(japanese ? kServicePageJapanese : kServicePageEnglish)));
   });
+}
+
+QString CMainFrame::ManualPath() {
+  return QString::fromStdString(JoinPath(GetFolder(kFolderManual), std::string_view(kManualName)));
 }
 
 void CMainFrame::OpenDockInformation() {

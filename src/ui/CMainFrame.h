@@ -41,6 +41,7 @@ class CMainFrame : public QMainWindow {
   // Enables the menu items by the device link's state, as the menu opens.
   void UpdateMenu();
   void OpenDockInformation();
+  static QString ManualPath();
 
   session::SessionRun& run_;
   QtSessionUi& ui_;
@@ -53,6 +54,7 @@ class CMainFrame : public QMainWindow {
   QAction* dockInfo_ = nullptr;
   QAction* import_ = nullptr;
   QAction* export_ = nullptr;
+  QAction* manual_ = nullptr;
 };
 
 }  // namespace cbx::ui

@@ -32,7 +32,7 @@ QString Text(const TextTable& texts, int id) {
 void DrawTextItem(QPainter& painter, const QRect& rect, const TextItem& item, unsigned format) {
   int flags = 0;
   flags |= (format & kFormatCenter) ? Qt::AlignHCenter : (format & kFormatRight) ? Qt::AlignRight : Qt::AlignLeft;
-  flags |= (format & kFormatVCenter) ? Qt::AlignVCenter : Qt::AlignTop;
+  flags |= (format & kFormatVCenter) ? Qt::AlignVCenter : (format & kFormatBottom) ? Qt::AlignBottom : Qt::AlignTop;
   if (format & kFormatWordBreak) flags |= Qt::TextWordWrap;
   painter.save();
   painter.setRenderHint(QPainter::TextAntialiasing);

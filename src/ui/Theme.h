@@ -26,6 +26,7 @@ enum TextFormat : unsigned {
   kFormatLeft = 0,
   kFormatCenter = 1,
   kFormatVCenter = 4,
+  kFormatBottom = 8,
   kFormatSingleLine = 32,
   kFormatWordBreak = 16,
   kFormatRight = 2,

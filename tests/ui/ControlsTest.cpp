@@ -6,6 +6,11 @@
 #include "ui/Theme.h"
 #include "ui/controls/CBasicButton.h"
 #include "ui/controls/CProgressBarBase.h"
+#include "ui/controls/CSpinBase.h"
+#include "ui/controls/CTrackBarBase.h"
+#include "UiTestSupport.h"
+
+#include <QSignalSpy>
 
 namespace cbx::ui {
 namespace {
@@ -63,6 +68,59 @@ TEST(ProgressBar, FillFollowsThePositionInsideItsRange) {
   EXPECT_EQ(bar.SetPosition(999), 100);
   EXPECT_EQ(bar.Position(), 200);
   EXPECT_EQ(bar.FilledWidth(), 370);
+}
+
+TEST(TrackBar, LabelScalesThePositionAndADoublePressIsIgnored) {
+  CTrackBarBase slider(nullptr);
+  slider.SetPosition(5);
+  EXPECT_EQ(slider.LabelText(), QStringLiteral("0.5"));
+  slider.show();
+  QSignalSpy changed(&slider, &CTrackBarBase::TrackChanged);
+  const QPoint right(slider.TrackRect().right() - 5, 20);
+  QTest::mousePress(&slider, Qt::LeftButton, {}, right);
+  QTest::mouseRelease(&slider, Qt::LeftButton, {}, right);
+  ASSERT_EQ(changed.count(), 1);
+  const int after = slider.Position();
+  EXPECT_GT(after, 5);
+  // Again at once: taken for a double press, nothing moves and nothing is told.
+  QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(slider.TrackRect().left() + 5, 20));
+  QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(slider.TrackRect().left() + 5, 20));
+  EXPECT_EQ(changed.count(), 1);
+  EXPECT_EQ(slider.Position(), after);
+}
+
+TEST(TrackBar, DraggingFarOffTheSliderPutsTheThumbBack) {
+  CTrackBarBase slider(nullptr);
+  slider.show();
+  const QPoint thumb = slider.ThumbRect().center();
+  QTest::mousePress(&slider, Qt::LeftButton, {}, thumb);
+  QTest::mouseMove(&slider, thumb + QPoint(60, 0));
+  EXPECT_GT(slider.Position(), 0);
+  QTest::mouseMove(&slider, thumb + QPoint(60, 40));
+  EXPECT_EQ(slider.Position(), 0);
+  QTest::mouseRelease(&slider, Qt::LeftButton, {}, thumb + QPoint(60, 40));
+}
+
+TEST(SpinControl, HeldButtonStepsOnceThenAfterHalfASecondThenQuicklyUpToTheEnd) {
+  CSpinBase spin(nullptr);
+  spin.SetRange(0, 20);
+  spin.SetValue(0);
+  EXPECT_EQ(spin.ValueText(), QStringLiteral("0"));
+  spin.show();
+  const QPoint plus(84, 10);
+  QTest::mousePress(&spin, Qt::LeftButton, {}, plus);
+  EXPECT_EQ(spin.Value(), 1);
+  EXPECT_EQ(spin.ValueText(), QStringLiteral("+1"));
+  QTest::qWait(300);
+  EXPECT_EQ(spin.Value(), 1);
+  EXPECT_TRUE(test::WaitUntil([&] { return spin.Value() == 20; }, 3000));
+  QTest::qWait(50);
+  EXPECT_EQ(spin.Value(), 20);
+  QTest::mouseRelease(&spin, Qt::LeftButton, {}, plus);
+  // Holding the no-value marker, the control ignores presses.
+  spin.SetValue(CSpinBase::kNoValue);
+  QTest::mouseClick(&spin, Qt::LeftButton, {}, plus);
+  EXPECT_EQ(spin.Value(), CSpinBase::kNoValue);
 }
 
 }  // namespace

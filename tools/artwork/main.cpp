@@ -283,6 +283,84 @@ QImage ThumbPiece(int h, int kind) {  // 0 body, 1 cap above, 2 cap below, 3 gri
   return image;
 }
 
+// The sliders: a scale marked minus, zero and plus (493), a tick scale (511), and the thumb.
+QImage SliderScale(int w, int h, bool signs) {
+  QImage image = Canvas(w, h);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const int axis = 9;
+  p.fillRect(QRect(3, axis - 2, w - 6, 4), QColor(0x14, 0x14, 0x14));
+  p.setPen(QColor(0x50, 0x50, 0x50));
+  p.drawRect(QRect(3, axis - 2, w - 7, 3));
+  const int ticks = signs ? 9 : 11;
+  p.setPen(QColor(0x8A, 0x8A, 0x8A));
+  for (int i = 0; i < ticks; ++i) {
+    const int x = 4 + (w - 9) * i / (ticks - 1);
+    const int len = (i == 0 || i == ticks - 1 || i == ticks / 2) ? 6 : 3;
+    p.drawLine(x, axis + 4, x, axis + 4 + len);
+  }
+  if (signs) {
+    p.setPen(QColor(0xB0, 0xB0, 0xB0));
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 7, QFont::Bold));
+    p.drawText(QRect(0, h - 12, 14, 12), Qt::AlignCenter, QStringLiteral("-"));
+    p.drawText(QRect(w / 2 - 7, h - 12, 14, 12), Qt::AlignCenter, QStringLiteral("0"));
+    p.drawText(QRect(w - 14, h - 12, 14, 12), Qt::AlignCenter, QStringLiteral("+"));
+  }
+  return image;
+}
+
+QImage SliderThumb(int state) {  // 0 normal, 1 highlighted or pressed, 2 disabled
+  QImage image = Canvas(9, 14);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath thumb;
+  thumb.moveTo(0.5, 0.5);
+  thumb.lineTo(8.5, 0.5);
+  thumb.lineTo(8.5, 9.5);
+  thumb.lineTo(4.5, 13.5);
+  thumb.lineTo(0.5, 9.5);
+  thumb.closeSubpath();
+  const QColor face = state == 1 ? kAccent : state == 2 ? QColor(0x50, 0x50, 0x50) : QColor(0xC8, 0xC8, 0xC8);
+  QLinearGradient g(0, 0, 0, 14);
+  g.setColorAt(0, face.lighter(115));
+  g.setColorAt(1, face.darker(130));
+  p.fillPath(thumb, g);
+  p.setPen(QColor(0x10, 0x10, 0x10));
+  p.drawPath(thumb);
+  return image;
+}
+
+// The spin control: its two buttons (19 x 20) in four states and its value box (55 x 19).
+QImage SpinButton(bool plus, int state) {  // 0 normal, 1 pressed, 2 hover, 3 disabled
+  QImage image = Canvas(19, 20);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor top = state == 1 ? QColor(0x2E, 0x2E, 0x2E) : state == 2 ? QColor(0x60, 0x60, 0x60)
+                                                          : state == 3 ? QColor(0x38, 0x38, 0x38)
+                                                                       : QColor(0x4C, 0x4C, 0x4C);
+  QPainterPath face;
+  face.addRoundedRect(QRectF(0.5, 0.5, 18, 19), 3, 3);
+  QLinearGradient g(0, 0, 0, 20);
+  g.setColorAt(0, top);
+  g.setColorAt(1, top.darker(140));
+  p.fillPath(face, g);
+  p.setPen(state == 2 ? kAccent : QColor(0x16, 0x16, 0x16));
+  p.drawPath(face);
+  p.setPen(QPen(state == 3 ? QColor(0x66, 0x66, 0x66) : QColor(0xE0, 0xE0, 0xE0), 2));
+  p.drawLine(QPointF(5, 10), QPointF(14, 10));
+  if (plus) p.drawLine(QPointF(9.5, 5.5), QPointF(9.5, 14.5));
+  return image;
+}
+
+QImage SpinBox() {  // 490
+  QImage image = Canvas(55, 19);
+  QPainter p(&image);
+  p.fillRect(image.rect(), QColor(0x12, 0x12, 0x12));
+  p.setPen(QColor(0x4A, 0x4A, 0x4A));
+  p.drawRect(image.rect().adjusted(0, 0, -1, -1));
+  return image;
+}
+
 // A whole button face of the given height and cap width; the pieces are cut from it.
 enum class Face { kNormal, kPressed, kHover };
 QImage ButtonFace(int h, int cap, Face face, int indicator) {  // indicator: 0 none, 1 lit, 2 unlit
@@ -370,7 +448,21 @@ int main(int argc, char** argv) {
                                {410, ThumbPiece(300, 0)},
                                {411, ThumbPiece(2, 1)},
                                {408, ThumbPiece(2, 2)},
-                               {409, ThumbPiece(24, 3)}};
+                               {409, ThumbPiece(24, 3)},
+                               {493, SliderScale(207, 33, true)},
+                               {511, SliderScale(143, 24, false)},
+                               {495, SliderThumb(0)},
+                               {496, SliderThumb(1)},
+                               {512, SliderThumb(2)},
+                               {485, SpinButton(false, 0)},
+                               {483, SpinButton(false, 1)},
+                               {484, SpinButton(false, 2)},
+                               {513, SpinButton(false, 3)},
+                               {488, SpinButton(true, 0)},
+                               {486, SpinButton(true, 1)},
+                               {487, SpinButton(true, 2)},
+                               {514, SpinButton(true, 3)},
+                               {490, SpinBox()}};
   AddButtonPieces(images, 28, 10, 0, {458, 459, 460}, {452, 453, 454}, {455, 456, 457});
   AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
   AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/Theme.h"
 
@@ -32,11 +33,11 @@ void CLHScrollBarBase::SetActive(bool active) {
 
 QRect CLHScrollBarBase::ThumbRect() const {
   const int track = TrackBottom() - TrackTop();
-  if (count_ <= page_ || track <= 0) return QRect(0, TrackTop(), kWidth, track);
-  const int length = std::max(16, track * page_ / count_);
-  const int range = count_ - page_;
-  const int top = TrackTop() + (track - length) * std::min(first_, range) / range;
-  return QRect(0, top, kWidth, length);
+  // No rows or a page that holds them all: the thumb fills the track.
+  if (count_ <= 0 || track <= 0) return QRect(0, TrackTop(), kWidth, std::max(0, track));
+  const int length = std::min(track, static_cast<int>(std::lround(double(track) * page_ / count_)));
+  const int offset = static_cast<int>(std::lround(double(track) * first_ / count_));
+  return QRect(0, TrackTop() + std::min(offset, track - length), kWidth, length);
 }
 
 CLHScrollBarBase::Part CLHScrollBarBase::HitTest(const QPoint& p) const {
@@ -75,9 +76,10 @@ void CLHScrollBarBase::mouseMoveEvent(QMouseEvent* e) {
   if (pressed_ != kThumb || count_ <= page_) return;
   const int track = TrackBottom() - TrackTop() - ThumbRect().height();
   if (track <= 0) return;
-  // Whole rows: the thumb's travel maps onto the rows that can be scrolled.
+  // Whole rows, from where the thumb was when it was taken.
   const int moved = static_cast<int>(e->position().y()) - pressY_;
-  const int row = std::clamp(firstAtPress_ + moved * (count_ - page_) / track, 0, count_ - page_);
+  const int row = std::clamp(firstAtPress_ + static_cast<int>(std::lround(double(moved) * count_ / track)), 0,
+                             count_ - page_);
   if (onScroll) onScroll(kThumbTrack, row);
 }
 
