@@ -9,6 +9,7 @@
 
 #include "WindowFixture.h"
 #include "ui/CMainDialogBar.h"
+#include "sim/DeviceProfile.h"
 #include "ui/screens/CHomeMainDialog.h"
 
 namespace cbx::ui {
@@ -39,6 +40,15 @@ TEST_F(MainWindowTest, MountedLensShowsItsHomeAndUnpluggingReturnsToTheStart) {
   demo_->Device().Unplug();
   ASSERT_TRUE(WaitUntil([&] { return frame_->HomeView()->CurrentScreen() == -1 && !frame_->TopBar()->DockConnected(); }));
   EXPECT_TRUE(frame_->HomeView()->Screen(-1)->isVisible());
+}
+
+TEST_F(MainWindowTest, DemoDeviceBecomingAFlashUnitShowsTheFlashHome) {
+  StartMonitoring();
+  ASSERT_TRUE(WaitUntil([&] { return frame_->HomeView()->CurrentScreen() == 0; }));
+  demo_->Device().Swap(sim::LoadProfile(CALIBRIX_SOURCE_DIR "/demo/devices/flash-unit.json"));
+  ASSERT_TRUE(WaitUntil([&] { return frame_->HomeView()->CurrentScreen() == 10; }, 15000));
+  EXPECT_TRUE(frame_->TopBar()->DockConnected());
+  EXPECT_EQ(run_->Dock().deviceKind(), dock::DeviceKind::Flash);
 }
 
 TEST_F(MainWindowTest, FirmwareTransferNeverBlocksTheEventLoop) {
