@@ -30,6 +30,11 @@ QString Text(const TextTable& texts, int id) {
 }
 
 void DrawTextItem(QPainter& painter, const QRect& rect, const TextItem& item, unsigned format) {
+  if (item.text.isEmpty()) return;
+  // A single line too wide for its place is drawn from the left and cut with an ellipsis.
+  if ((format & kFormatSingleLine) && QFontMetrics(item.font).horizontalAdvance(item.text) > rect.width()) {
+    format = (format & ~(kFormatCenter | kFormatRight)) | kFormatEndEllipsis;
+  }
   int flags = 0;
   flags |= (format & kFormatCenter) ? Qt::AlignHCenter : (format & kFormatRight) ? Qt::AlignRight : Qt::AlignLeft;
   flags |= (format & kFormatVCenter) ? Qt::AlignVCenter : (format & kFormatBottom) ? Qt::AlignBottom : Qt::AlignTop;

@@ -1,6 +1,7 @@
 // The control kit's button: its pictures by state, its label and its styles.
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QTest>
 
 #include "ui/Theme.h"
@@ -20,6 +21,26 @@ TextItem Label(const char* text) {
   item.text = QString::fromUtf8(text);
   item.font = QFont(QStringLiteral("DejaVu Sans"), 10);
   return item;
+}
+
+// The first column from the left that holds a drawn pixel, or -1.
+int FirstInkColumn(const QImage& image) {
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y)
+      if (qAlpha(image.pixel(x, y)) > 0) return x;
+  return -1;
+}
+
+TEST(TextItem, SingleLineTooWideForItsPlaceIsDrawnFromTheLeft) {
+  const auto render = [](const char* text) {
+    QImage image(120, 20, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    DrawTextItem(p, image.rect(), Label(text), 37);
+    return image;
+  };
+  EXPECT_GT(FirstInkColumn(render("OK")), 40);
+  EXPECT_LT(FirstInkColumn(render("A label far too wide for its little place")), 4);
 }
 
 TEST(BasicButton, StylesGiveTheirSizesAndEveryPictureExists) {

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include "ui/controls/CBasicButton.h"
+#include "ui/controls/CStaticBase.h"
 #include "update/LensUpdateInfo.h"
 
 namespace cbx::ui {
@@ -23,11 +24,17 @@ CDeviceHomeBase::CDeviceHomeBase(ScreenContext& context, int secondButtonLabel, 
 
 void CDeviceHomeBase::LayOut() {
   const TextTable& t = context_.texts;
-  title_ = LoadTextItem(t, 1100);
-  information_ = LoadTextItem(t, 1101);
-  heading_ = LoadTextItem(t, 1102);
-  updateText_ = LoadTextItem(t, 1103);
-  customText_ = LoadTextItem(t, 1104);
+  const auto text = [&](const QRect& place, int id, unsigned format) {
+    auto* s = new CStaticBase(place, this);
+    s->SetTextFromId(t, id, format);
+    return s;
+  };
+  title_ = text(kTitle, 1100, 0);
+  information_ = text(kInformation, 1101, 0);
+  heading_ = text(kHeading, 1102, 0);
+  updateText_ = text(kUpdateText, 1103, 0);
+  customText_ = text(kCustomText, 1104, 16);
+  customText_->hide();
   update_ = new CBasicButton(3, LoadTextItem(t, 1105), 37, this);
   update_->setGeometry(230, 195, kButtonWidth, kButtonHeight);
   second_ = new CBasicButton(3, LoadTextItem(t, secondLabel_), 37, this);
@@ -37,6 +44,8 @@ void CDeviceHomeBase::LayOut() {
   update_->setEnabled(false);
   second_->setEnabled(false);
 }
+
+QString CDeviceHomeBase::InformationText() const { return information_->Text(); }
 
 bool CDeviceHomeBase::SameDevice() const {
   return context_.state.shownDevice.IsSameDevice(context_.state.currentDevice);
@@ -61,9 +70,10 @@ void CDeviceHomeBase::Refresh() {
   }
   if (!shown.MountName.empty()) {
     const std::string version = VersionText(update::GetDisplayVersion(shown), shown.mountCode);
-    information_.text = QStringLiteral("%1\nS/N %2\n%3 %4")
-                            .arg(QString::fromStdString(shown.MountName), QString::fromStdString(shown.serialNumber),
-                                 Text(context_.texts, 1107), QString::fromStdString(version));
+    information_->SetText(QStringLiteral("%1\nS/N %2\n%3 %4")
+                              .arg(QString::fromStdString(shown.MountName), QString::fromStdString(shown.serialNumber),
+                                   Text(context_.texts, 1107), QString::fromStdString(version)),
+                          true);
   }
   ApplyEnableRules();
   update();
@@ -78,11 +88,6 @@ void CDeviceHomeBase::PaintContent(QPainter& p) {
   DrawPng(p, kFrame.topLeft(), 470);
   const QRect pictureRect = picture_.isNull() ? QRect(24, 43, 182, 355) : QRect(QPoint(24, 43), picture_.size());
   if (!picture_.isNull()) p.drawImage(pictureRect.topLeft(), picture_);
-  DrawTextItem(p, kTitle, title_, 0);
-  DrawTextItem(p, kInformation, information_, 0);
-  DrawTextItem(p, kHeading, heading_, 0);
-  DrawTextItem(p, kUpdateText, updateText_, 0);
-  if (showCustomText_) DrawTextItem(p, kCustomText, customText_, 16);
 }
 
 }  // namespace cbx::ui

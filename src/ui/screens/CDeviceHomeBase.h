@@ -9,6 +9,7 @@
 namespace cbx::ui {
 
 class CBasicButton;
+class CStaticBase;
 
 class CDeviceHomeBase : public CControlAreaBaseDialog {
   Q_OBJECT
@@ -19,7 +20,7 @@ class CDeviceHomeBase : public CControlAreaBaseDialog {
   // The refresh messages (UM_LENS_HOME and its kin).
   virtual void OnHomeMessage(bool updateAllowed, bool customAllowed);
 
-  QString InformationText() const { return information_.text; }
+  QString InformationText() const;
   CBasicButton* UpdateButton() const { return update_; }
   CBasicButton* SecondButton() const { return second_; }
 
@@ -35,8 +36,11 @@ class CDeviceHomeBase : public CControlAreaBaseDialog {
 
   CBasicButton* update_ = nullptr;
   CBasicButton* second_ = nullptr;
-  TextItem title_, information_, heading_, updateText_, customText_;
-  bool showCustomText_ = false;
+  CStaticBase* title_ = nullptr;
+  CStaticBase* information_ = nullptr;
+  CStaticBase* heading_ = nullptr;
+  CStaticBase* updateText_ = nullptr;
+  CStaticBase* customText_ = nullptr;
 
  private:
   void OnUpdateButton();

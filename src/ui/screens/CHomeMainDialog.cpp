@@ -1,6 +1,7 @@
 #include "ui/screens/CHomeMainDialog.h"
 
 #include "ui/controls/CBasicButton.h"
+#include "ui/controls/CStaticBase.h"
 #include "ui/screens/HomeVersionText.h"
 
 namespace cbx::ui {
@@ -35,9 +36,10 @@ void CHomeMainDialog::ApplyEnableRules() {
     custom = custom && shown.MFSensCtrl != 0 && written < static_cast<std::uint16_t>(shown.DataWriteNumLimit);
   }
   second_->setEnabled(custom);
-  showCustomText_ = !IsMlMount(shown.mountCode);
-  customText_ = LoadTextItem(context_.texts, 1104);
-  if (shown.productCodeText.rfind('C', 0) == 0) customText_.text.clear();
+  customText_->setVisible(!IsMlMount(shown.mountCode));
+  customText_->SetTextFromId(context_.texts, 1104, 16);
+  // A cine lens is never customised: the description goes empty.
+  if (shown.productCodeText.rfind('C', 0) == 0) customText_->SetText(QString());
 }
 
 void CHomeMainDialog::OnSecondButton() {

@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+
+#include "ui/controls/CStaticBase.h"
 #include <QPainterPath>
 
 namespace cbx::ui {
@@ -16,13 +18,15 @@ CHomeStartDialog::CHomeStartDialog(ScreenContext& context, QWidget* parent) : CC
 }
 
 void CHomeStartDialog::LayOut() {
-  message_ = LoadTextItem(context_.texts, 1000);
+  message_ = new CStaticBase(kMessage, this);
+  message_->SetTextFromId(context_.texts, 1000, kFormatCenter);
   // A message too wide for one line wraps instead.
-  format_ = QFontMetrics(message_.font).horizontalAdvance(message_.text) > 482 ? kFormatWordBreak : kFormatCenter;
+  if (message_->Drawer().Measure(false).width() > 482) message_->SetFormat(kFormatWordBreak);
 }
 
+QString CHomeStartDialog::MessageText() const { return message_->Text(); }
+
 void CHomeStartDialog::PaintContent(QPainter& p) {
-  DrawTextItem(p, kMessage, message_, format_);
   DrawPng(p, kPicture.topLeft(), 432);
 }
 

@@ -11,14 +11,13 @@ class CHomeStartDialog : public CControlAreaBaseDialog {
   CHomeStartDialog(ScreenContext& context, QWidget* parent);
   int ScreenId() const override { return -1; }
   void LayOut() override;
-  QString MessageText() const { return message_.text; }
+  QString MessageText() const;
 
  protected:
   void PaintContent(QPainter& p) override;
 
  private:
-  TextItem message_;
-  unsigned format_ = kFormatCenter;
+  class CStaticBase* message_ = nullptr;
 };
 
 }  // namespace cbx::ui
