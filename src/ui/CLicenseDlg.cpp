@@ -10,6 +10,7 @@
 #include "app/Folders.h"
 #include "ui/Theme.h"
 #include "ui/controls/CBasicButton.h"
+#include "ui/controls/CEditBase.h"
 
 namespace cbx::ui {
 
@@ -36,18 +37,12 @@ QString CLicenseDlg::LoadLicenceText(const QString& path) {
 
 CLicenseDlg::CLicenseDlg(const TextTable& texts, QWidget* parent)
     : CDialogBase(Text(texts, 2400), QSize(498, 584), parent) {
-  text_ = new QPlainTextEdit(this);
-  text_->setGeometry(17, 30, 450, 515);
-  text_->setReadOnly(true);
-  text_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #FFFFFF; color: #000000; }"));
+  text_ = new CEditBase(QRect(17, 30, 450, 515), this);
   const QString path = QString::fromStdString(JoinPath(GetFolder(kFolderLicense), std::string_view("License.txt")));
   text_->setPlainText(LoadLicenceText(path));
   auto* copy = new CBasicButton(1, LoadTextItem(texts, 2402), 37, this);
   copy->setGeometry(60, 552, 200, 32);
-  connect(copy, &CBasicButton::clicked, this, [this] {
-    text_->selectAll();
-    QApplication::clipboard()->setText(text_->toPlainText());
-  });
+  connect(copy, &CBasicButton::clicked, this, [this] { text_->SelectAllAndCopy(); });
   auto* close = new CBasicButton(1, LoadTextItem(texts, 2101), 37, this);
   close->setGeometry(330, 552, 108, 32);
   connect(close, &CBasicButton::clicked, this, &QDialog::accept);

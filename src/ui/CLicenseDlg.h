@@ -5,7 +5,7 @@
 #include "ui/CDialogBase.h"
 #include "ui/Theme.h"
 
-class QPlainTextEdit;
+
 
 namespace cbx::ui {
 
@@ -14,6 +14,7 @@ class CLicenseDlg : public CDialogBase {
  public:
   CLicenseDlg(const TextTable& texts, QWidget* parent);
   QString Content() const;
+  class CEditBase* TextArea() const { return text_; }
   // Reads the file as the viewer shows it: after a UTF-16 byte-order mark when there is one,
   // each line ending in CR LF; "Loading files failed." when nothing could be read.
   static QString LoadLicenceText(const QString& path);
@@ -22,7 +23,7 @@ class CLicenseDlg : public CDialogBase {
   void paintEvent(QPaintEvent*) override;
 
  private:
-  QPlainTextEdit* text_;
+  class CEditBase* text_;
   TextItem heading_;
 };
 

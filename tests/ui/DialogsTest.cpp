@@ -11,6 +11,10 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CLicenseDlg.h"
 #include "ui/CMainDialogBar.h"
+#include "ui/controls/CEditBase.h"
+#include "ui/controls/CScrollBarBase.h"
+
+#include <QScrollBar>
 
 namespace cbx::ui {
 namespace {
@@ -38,6 +42,23 @@ TEST(LicenceViewer, ReadsAfterTheByteOrderMarkAndSaysWhenNothingCameIn) {
   // The shipped file lists the libraries the program uses.
   const CLicenseDlg viewer(texts, nullptr);
   EXPECT_TRUE(viewer.Content().contains(QStringLiteral("libarchive")));
+}
+
+TEST(LicenceViewer, TextAreaScrollsWithTheKitsScrollBar) {
+  TextTable texts;
+  CLicenseDlg viewer(texts, nullptr);
+  viewer.show();
+  CScrollBarBase* bar = viewer.TextArea()->ScrollBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->width(), 14);
+  EXPECT_EQ(bar->geometry().left(), viewer.TextArea()->geometry().right() + 1);
+  // The licences are longer than the area: a thumb shorter than the track, and the down
+  // arrow moves the text by a line.
+  EXPECT_LT(bar->ThumbRect().height(), bar->height() - 24);
+  const int before = viewer.TextArea()->verticalScrollBar()->value();
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(7, bar->height() - 6));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(7, bar->height() - 6));
+  EXPECT_GT(viewer.TextArea()->verticalScrollBar()->value(), before);
 }
 
 class DockInformationTest : public test::WindowTest {};

@@ -361,6 +361,24 @@ QImage SpinBox() {  // 490
   return image;
 }
 
+// The text area's small scroll-bar arrows (12 x 11): up and down, normal and pressed.
+QImage SmallArrow(bool up, bool pressed) {
+  QImage image = Canvas(12, 11);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(image.rect(), pressed ? QColor(0x52, 0x50, 0x51) : QColor(0x6D, 0x6A, 0x6B));
+  QPolygonF arrow;
+  if (up) {
+    arrow << QPointF(6, 3) << QPointF(9.5, 8) << QPointF(2.5, 8);
+  } else {
+    arrow << QPointF(6, 8) << QPointF(9.5, 3) << QPointF(2.5, 3);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(pressed ? kAccent : QColor(0xE8, 0xE8, 0xE8));
+  p.drawPolygon(arrow);
+  return image;
+}
+
 // A whole button face of the given height and cap width; the pieces are cut from it.
 enum class Face { kNormal, kPressed, kHover };
 QImage ButtonFace(int h, int cap, Face face, int indicator) {  // indicator: 0 none, 1 lit, 2 unlit
@@ -462,7 +480,11 @@ int main(int argc, char** argv) {
                                {486, SpinButton(true, 1)},
                                {487, SpinButton(true, 2)},
                                {514, SpinButton(true, 3)},
-                               {490, SpinBox()}};
+                               {490, SpinBox()},
+                               {343, SmallArrow(true, false)},
+                               {346, SmallArrow(false, false)},
+                               {347, SmallArrow(true, true)},
+                               {348, SmallArrow(false, true)}};
   AddButtonPieces(images, 28, 10, 0, {458, 459, 460}, {452, 453, 454}, {455, 456, 457});
   AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
   AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});
