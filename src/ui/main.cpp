@@ -14,22 +14,12 @@
 #include "ui/DeviceEvent.h"
 #include "ui/QtSessionUi.h"
 #include "ui/CSplashWnd.h"
+#include "ui/CommandLine.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowPlacement.h"
 #include "app/ProgramVersion.h"
 
 namespace {
-
-// "Embedding" or "Automation" after "/" or "-", in any letter case, suppress the splash.
-bool SplashSuppressed(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    if (a[0] != '/' && a[0] != '-') continue;
-    const QString name = QString::fromLocal8Bit(a + 1).toLower();
-    if (name == QLatin1String("embedding") || name == QLatin1String("automation")) return true;
-  }
-  return false;
-}
 
 bool HasFlag(int argc, char** argv, const char* flag) {
   for (int i = 1; i < argc; ++i)
@@ -87,7 +77,7 @@ int main(int argc, char** argv) {
 
     // Monitoring starts once the splash has gone (at once without a splash).
     const auto startMonitoring = [&events] { events.Post(cbx::Event{cbx::WM_START_MONITORING, 0, 0}); };
-    if (SplashSuppressed(argc, argv)) {
+    if (cbx::ui::SplashSuppressed(QCoreApplication::arguments().mid(1))) {
       startMonitoring();
     } else {
       auto* splash = new cbx::ui::CSplashWnd(

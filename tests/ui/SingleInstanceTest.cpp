@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "WindowFixture.h"
+#include "ui/CommandLine.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowPlacement.h"
 
@@ -56,6 +57,17 @@ TEST(WindowPlacement, SavedPlaceMostlyOffTheScreensIsRefused) {
   EXPECT_TRUE(ScreenRectAcceptable(QRect(QPoint(-400, 100), window), screen));
   EXPECT_FALSE(ScreenRectAcceptable(QRect(QPoint(-458, 100), window), screen));
   EXPECT_TRUE(ScreenRectAcceptable(QRect(QPoint(0, 0), window), screen));
+}
+
+TEST(CommandLine, EmbeddingOrAutomationSuppressTheSplash) {
+  const std::pair<QStringList, bool> cases[] = {
+      {{QStringLiteral("/Embedding")}, true},  {{QStringLiteral("-automation")}, true},
+      {{QStringLiteral("/EMBEDDING")}, true},  {{QStringLiteral("--demo")}, false},
+      {{QStringLiteral("/Embed")}, false},     {{QStringLiteral("Embedding")}, false},
+      {{QStringLiteral("--demo"), QStringLiteral("-Automation")}, true}, {{}, false}};
+  for (const auto& [arguments, suppressed] : cases) {
+    EXPECT_EQ(SplashSuppressed(arguments), suppressed) << arguments.join(QLatin1Char(' ')).toStdString();
+  }
 }
 
 }  // namespace
