@@ -8,13 +8,19 @@
 
 namespace cbx::ui {
 
-CMainDialogBar::CMainDialogBar(const TextTable& texts, QWidget* parent) : QWidget(parent) {
+CMainDialogBar::CMainDialogBar(const TextTable& texts, QWidget* parent) : CDialogBarBase(parent), texts_(texts) {
   setFixedSize(912, 60);
-  web_ = new CBasicButton(0, LoadTextItem(texts, 201), 37, this);
-  web_->setGeometry(45, 10, 165, 28);
+}
+
+bool CMainDialogBar::InitBar() {
+  web_ = new CBasicButton(0, LoadTextItem(texts_, 201), 37, this);
+  web_->move(45, 10);
   // No dock yet: the title says so.
-  title_ = LoadTextItem(texts, 200);
-  title_.color = kTitleText;
+  if (!connected_) {
+    title_ = LoadTextItem(texts_, 200);
+    title_.color = kTitleText;
+  }
+  return true;
 }
 
 void CMainDialogBar::SetTitle(const QString& title, bool highlighted) {
@@ -37,7 +43,7 @@ void CMainDialogBar::paintEvent(QPaintEvent*) {
   DrawPng(p, QPoint(width() - 31, 15), connected_ ? 358 : 357);
 }
 
-CMainDialogBarBottom::CMainDialogBarBottom(QWidget* parent) : QWidget(parent) { setFixedSize(912, 45); }
+CMainDialogBarBottom::CMainDialogBarBottom(QWidget* parent) : CDialogBarBase(parent) { setFixedSize(912, 45); }
 
 void CMainDialogBarBottom::paintEvent(QPaintEvent*) {
   QPainter p(this);

@@ -1,7 +1,7 @@
 // The top bar: the product web-page button, the device title and the dock lamp.
 #pragma once
 
-#include <QWidget>
+#include "ui/CDialogBarBase.h"
 
 #include "ui/Theme.h"
 
@@ -9,10 +9,11 @@ namespace cbx::ui {
 
 class CBasicButton;
 
-class CMainDialogBar : public QWidget {
+class CMainDialogBar : public CDialogBarBase {
   Q_OBJECT
  public:
   CMainDialogBar(const TextTable& texts, QWidget* parent);
+  bool InitBar() override;
   void SetTitle(const QString& title, bool highlighted);
   void SetDockConnected(bool connected);
   bool DockConnected() const { return connected_; }
@@ -23,13 +24,14 @@ class CMainDialogBar : public QWidget {
   void paintEvent(QPaintEvent*) override;
 
  private:
-  CBasicButton* web_;
+  const TextTable& texts_;
+  CBasicButton* web_ = nullptr;
   TextItem title_;
   bool connected_ = false;
 };
 
 // The decorative bar at the bottom.
-class CMainDialogBarBottom : public QWidget {
+class CMainDialogBarBottom : public CDialogBarBase {
   Q_OBJECT
  public:
   explicit CMainDialogBarBottom(QWidget* parent);

@@ -11,6 +11,7 @@
 #include "records/HistoryTransfer.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CHomeView.h"
+#include "ui/CMainBaseView.h"
 #include "ui/CPreferenceDialog.h"
 #include "ui/CLensHistoryView.h"
 #include "ui/CMainDialogBar.h"
@@ -38,13 +39,16 @@ CMainFrame::CMainFrame(session::SessionRun& run, QtSessionUi& ui) : run_(run), u
   QPalette palette = central->palette();
   palette.setColor(QPalette::Window, kThemeBase);
   central->setPalette(palette);
+  // The central view first, then the top bar, then the bottom bar.
+  history_ = new CLensHistoryView(*context_, ui_, nullptr);
+  home_ = new CHomeView(*context_, nullptr);
+  view_ = new CMainBaseView(history_, home_, central);
+  view_->move(0, 60);
   top_ = new CMainDialogBar(texts, central);
+  top_->InitBar();
   top_->move(0, 0);
-  history_ = new CLensHistoryView(*context_, ui_, central);
-  history_->move(0, 60);
-  home_ = new CHomeView(*context_, central);
-  home_->move(260, 60);
   bottom_ = new CMainDialogBarBottom(central);
+  bottom_->InitBar();
   bottom_->move(0, 510);
   setCentralWidget(central);
   BuildMenu();

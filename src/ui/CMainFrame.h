@@ -48,6 +48,7 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<ScreenContext> context_;
   CMainDialogBar* top_ = nullptr;
   CMainDialogBarBottom* bottom_ = nullptr;
+  class CMainBaseView* view_ = nullptr;
   CLensHistoryView* history_ = nullptr;
   CHomeView* home_ = nullptr;
   QMenu* fileMenu_ = nullptr;
