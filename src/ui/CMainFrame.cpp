@@ -1,5 +1,7 @@
 #include "ui/CMainFrame.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLayout>
@@ -142,6 +144,14 @@ void CMainFrame::UpdateMenu() {
   const bool noLink = !converter && !dock.IsReady();
   import_->setEnabled(noLink);
   export_->setEnabled(noLink);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+  if (QApplication::activeModalWidget() != nullptr || run_.State().sequenceActive) {
+    e->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(e);
 }
 
 bool CMainFrame::event(QEvent* e) {

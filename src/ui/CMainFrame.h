@@ -35,6 +35,9 @@ class CMainFrame : public QMainWindow {
 
  protected:
   bool event(QEvent* e) override;
+  // Not while a sequence holds the device or a dialog waits for an answer: closing then
+  // would cut a transfer short.
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   void BuildMenu();

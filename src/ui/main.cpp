@@ -1,5 +1,8 @@
 // calibrix: the desktop application.
 #include <QApplication>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <QTimer>
 #include <cstring>
 #include <iostream>
@@ -75,16 +78,23 @@ int main(int argc, char** argv) {
     frame.move(place.topLeft());
     frame.show();
 
-    // Monitoring starts once the splash has gone (at once without a splash).
-    const auto startMonitoring = [&events] { events.Post(cbx::Event{cbx::WM_START_MONITORING, 0, 0}); };
-    if (cbx::ui::SplashSuppressed(QCoreApplication::arguments().mid(1))) {
-      startMonitoring();
-    } else {
+    // The start-up thread waits while the splash is up, then tells the window to begin
+    // device monitoring (at once without a splash).
+    std::atomic<bool> splashShown{!cbx::ui::SplashSuppressed(QCoreApplication::arguments().mid(1))};
+    if (splashShown) {
       auto* splash = new cbx::ui::CSplashWnd(
-          QStringLiteral("Version %1").arg(QString::fromStdString(cbx::GetProgramVersion(true))), startMonitoring);
+          QStringLiteral("Version %1").arg(QString::fromStdString(cbx::GetProgramVersion(true))),
+          [&splashShown] { splashShown = false; });
       splash->show();
     }
+    std::atomic<bool> quitting{false};
+    std::thread startup([&] {
+      while (splashShown && !quitting) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (!quitting) events.Post(cbx::Event{cbx::WM_START_MONITORING, 0, 0});
+    });
     exitCode = app.exec();
+    quitting = true;
+    startup.join();
 
     const QPoint position = frame.pos();
     cbx::WriteWindowPosition(position.x(), position.y(), cbx::JoinPath(dataFolder, cbx::kConfigFileName));

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QTransform>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -489,6 +490,16 @@ int main(int argc, char** argv) {
   AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
   AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});
   AddButtonPieces(images, 64, 30, 2, {440, 441, 442}, {434, 435, 436}, {437, 473, 439});
+  // The horizontal variant of the thin scroll bar (377-400): the vertical pieces turned on
+  // their side, in the order background, lines, tracks and strips, arrows, thumb pieces.
+  const int vertical[] = {369, 406, 407, 423, 424, 422, 415, 414, 426, 413, 412, 425, 410, 411, 408, 409};
+  QTransform turn;
+  turn.rotate(-90);
+  int horizontal = 377;
+  for (const int id : vertical) images[horizontal++] = images.at(id).transformed(turn);
+  // The remaining numbers of the range: the hover looks of the arrows and the thumb, which
+  // look as their normal pieces do.
+  for (const int id : {415, 413, 410, 411, 408, 409, 407, 369}) images[horizontal++] = images.at(id).transformed(turn);
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   folder.mkpath(QStringLiteral("."));
   for (const auto& [id, image] : images) {
