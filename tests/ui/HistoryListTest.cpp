@@ -34,9 +34,10 @@ class HistoryListTest : public test::WindowTest {
     List()->Fill();
   }
   CLensHistoryView* List() const { return frame_->HistoryView(); }
+  // A click on the list itself, inside the view.
   void ClickAt(const QPoint& p) {
-    QTest::mouseMove(List(), p);
-    QTest::mouseClick(List(), Qt::LeftButton, {}, p);
+    QTest::mouseMove(List()->List(), p);
+    QTest::mouseClick(List()->List(), Qt::LeftButton, {}, p);
   }
 };
 
