@@ -15,8 +15,10 @@ const QColor kLight = FromBgr(0x9FA0A3);
 const QColor kDark = FromBgr(0x1F1E18);
 }  // namespace
 
-CScrollBarBase::CScrollBarBase(QWidget* parent) : QWidget(parent) {
-  setFixedWidth(kWidth);
+CScrollBarBase::CScrollBarBase(QWidget* parent) : CScrollBarBase(parent, kWidth, 12) {}
+
+CScrollBarBase::CScrollBarBase(QWidget* parent, int width, int arrowLength) : QWidget(parent), arrowLength_(arrowLength) {
+  setFixedWidth(width);
   connect(&timer_, &QTimer::timeout, this, [this] {
     timer_.setInterval(100);
     Repeat();
@@ -34,10 +36,10 @@ void CScrollBarBase::SetScrollInfo(int min, int max, int page, int position) {
 QRect CScrollBarBase::ThumbRect() const {
   const int track = TrackBottom() - TrackTop();
   const int span = max_ - min_ + 1;
-  if (page_ == 0 || track <= 0 || span <= 0) return QRect(1, TrackTop(), kWidth - 2, std::max(0, track));
+  if (page_ == 0 || track <= 0 || span <= 0) return QRect(1, TrackTop(), width() - 2, std::max(0, track));
   const int length = std::min(track, static_cast<int>(std::lround(double(track) * page_ / span)));
   const int offset = static_cast<int>(std::lround(double(track) * (position_ - min_) / span));
-  return QRect(1, TrackTop() + std::min(offset, track - length), kWidth - 2, length);
+  return QRect(1, TrackTop() + std::min(offset, track - length), width() - 2, length);
 }
 
 CScrollBarBase::Part CScrollBarBase::HitTest(const QPoint& p) const {
