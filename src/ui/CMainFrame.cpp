@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QIcon>
+#include <QPixmap>
 #include <QFileInfo>
 #include <QLayout>
 #include <QLocale>
@@ -32,6 +34,7 @@ constexpr const char* kManualName = "User Manual.pdf";
 CMainFrame::CMainFrame(session::SessionRun& run, QtSessionUi& ui) : run_(run), ui_(ui) {
   const TextTable& texts = run.Texts();
   setWindowTitle(Text(texts, 10));
+  setWindowIcon(QIcon(QPixmap::fromImage(Png(128))));
   context_ = std::make_unique<ScreenContext>(ScreenContext{
       run.State(), texts, run.Controller(), run.Model(), [this](int screen) { home_->ShowScreen(screen); }});
 

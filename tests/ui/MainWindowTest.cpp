@@ -31,6 +31,9 @@ TEST_F(MainWindowTest, MountedLensShowsItsHomeAndUnpluggingReturnsToTheStart) {
   ASSERT_TRUE(WaitUntil([&] { return frame_->HomeView()->CurrentScreen() == 0 && LensHome()->isVisible(); }));
   ASSERT_TRUE(WaitUntil([&] { return LensHome()->InformationText().contains(QStringLiteral("S/N 12345678")); }));
   EXPECT_THAT(LensHome()->InformationText().toStdString(), HasSubstr("1.02"));
+  EXPECT_THAT(LensHome()->InformationText().toStdString(), HasSubstr("KV Mount"));
+  // The product picture the check downloaded.
+  EXPECT_TRUE(LensHome()->HasPicture());
   EXPECT_TRUE(frame_->TopBar()->DockConnected());
   EXPECT_FALSE(frame_->TopBar()->Title().isEmpty());
   // The newer program was announced and the lens's update offered; both declined.

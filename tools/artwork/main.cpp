@@ -380,6 +380,33 @@ QImage SmallArrow(bool up, bool pressed) {
   return image;
 }
 
+// The program's icon (128): a lens ring with the accent's arc, 256 x 256.
+QImage AppIcon() {
+  QImage image = Canvas(256, 256);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath tile;
+  tile.addRoundedRect(QRectF(8, 8, 240, 240), 48, 48);
+  QLinearGradient face(0, 8, 0, 248);
+  face.setColorAt(0, QColor(0x3C, 0x3C, 0x3E));
+  face.setColorAt(1, QColor(0x14, 0x14, 0x16));
+  p.fillPath(tile, face);
+  const QPointF centre(128, 128);
+  for (int ring = 0; ring < 4; ++ring) {
+    const double r = 84 - ring * 18;
+    QRadialGradient glass(centre - QPointF(r / 3, r / 3), r * 1.3);
+    glass.setColorAt(0, QColor(0x50 + ring * 10, 0x60 + ring * 10, 0x78 + ring * 12));
+    glass.setColorAt(1, QColor(0x08, 0x08, 0x0C));
+    p.setBrush(glass);
+    p.setPen(QPen(QColor(0x80, 0x80, 0x84), ring == 0 ? 5 : 2));
+    p.drawEllipse(centre, r, r);
+  }
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(kAccent, 12, Qt::SolidLine, Qt::RoundCap));
+  p.drawArc(QRectF(30, 30, 196, 196), 30 * 16, 120 * 16);
+  return image;
+}
+
 // A whole button face of the given height and cap width; the pieces are cut from it.
 enum class Face { kNormal, kPressed, kHover };
 QImage ButtonFace(int h, int cap, Face face, int indicator) {  // indicator: 0 none, 1 lit, 2 unlit
@@ -482,6 +509,7 @@ int main(int argc, char** argv) {
                                {487, SpinButton(true, 2)},
                                {514, SpinButton(true, 3)},
                                {490, SpinBox()},
+                               {128, AppIcon()},
                                {343, SmallArrow(true, false)},
                                {346, SmallArrow(false, false)},
                                {347, SmallArrow(true, true)},

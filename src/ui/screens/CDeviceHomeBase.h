@@ -21,6 +21,7 @@ class CDeviceHomeBase : public CControlAreaBaseDialog {
   virtual void OnHomeMessage(bool updateAllowed, bool customAllowed);
 
   QString InformationText() const;
+  bool HasPicture() const { return !picture_.isNull(); }
   CBasicButton* UpdateButton() const { return update_; }
   CBasicButton* SecondButton() const { return second_; }
 
