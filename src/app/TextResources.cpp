@@ -125,9 +125,9 @@ std::string TextTable::SystemFace() const {
   return hooks_.systemFaceName ? hooks_.systemFaceName() : std::string(kDefaultSystemFace);
 }
 
-bool TextTable::CreateFont(const FontSpec& spec) const {
-  if (spec.face.empty()) return false;
-  return hooks_.createFont ? hooks_.createFont(spec) : true;
+bool TextTable::CreateFont(const FontSpec& font) const {
+  if (font.face.empty()) return false;
+  return hooks_.createFont ? hooks_.createFont(font) : true;
 }
 
 bool TextTable::LoadTexts(const std::string& path) {

@@ -69,7 +69,7 @@ class TextTable {
 
  private:
   std::string SystemFace() const;
-  bool CreateFont(const FontSpec& spec) const;
+  bool CreateFont(const FontSpec& font) const;
 
   std::vector<CStringItem> texts_;
   std::vector<CFontItem> fonts_;

@@ -17,6 +17,6 @@ std::string SelectedBackendSpec(const std::string& commandLineValue);
 
 // "hid", "sim:PROFILE[,PROFILE...]" or "vhid:HOST:PORT[,HOST:PORT...]". Throws
 // std::invalid_argument for other texts and ProfileError for unusable profiles.
-std::shared_ptr<dock::HidBackend> MakeBackend(const std::string& spec);
+std::shared_ptr<dock::HidBackend> MakeBackend(const std::string& backend);
 
 }  // namespace cbx::sim

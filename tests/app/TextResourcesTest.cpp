@@ -102,9 +102,9 @@ TEST(FontTable, ResolvesSizesWeightsAndTheSystemFace) {
   TextTable table;
   std::vector<std::string> attempts;
   table.SetFontHooks({[] { return std::string("UI Face"); },
-                      [&attempts](const FontSpec& spec) {
-                        attempts.push_back(spec.face);
-                        return spec.face != "Unmakeable";
+                      [&attempts](const FontSpec& font) {
+                        attempts.push_back(font.face);
+                        return font.face != "Unmakeable";
                       }});
   const std::u16string body =
       u"0003\t12b\tSystemFont\n"
