@@ -192,4 +192,9 @@ bool TextTable::GetText(std::uint32_t id, std::string& text, FontSpec* font,
 void TextTable::ClearTexts() { texts_.clear(); }
 void TextTable::ClearFonts() { fonts_.clear(); }
 
+const TextTable& EmptyTextTable() {
+  static const TextTable kEmpty;
+  return kEmpty;
+}
+
 }  // namespace cbx

@@ -76,6 +76,9 @@ class TextTable {
   FontHooks hooks_;
 };
 
+// A table with no texts, for front ends that exist before a run has loaded its own.
+const TextTable& EmptyTextTable();
+
 // Parses one line (without its line feed) of each file; false for lines of another shape.
 bool ParseTextLine(std::u16string_view line, CStringItem& item);
 bool ParseFontLine(std::u16string_view line, std::uint32_t& id, int& pointSize, int& weight,

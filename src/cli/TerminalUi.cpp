@@ -39,10 +39,7 @@ std::string Hex(std::uint32_t value) {
 
 TerminalUi::TerminalUi(const TextTable& texts, bool assumeYes) : texts_(&texts), assumeYes_(assumeYes) {}
 
-const TextTable& TerminalUi::NoTexts() {
-  static const TextTable kEmpty;
-  return kEmpty;
-}
+
 
 void TerminalUi::SetTarget(AnswerTarget target, std::function<bool()> aboutDock) {
   target_ = target;

@@ -24,7 +24,7 @@ class TerminalUi : public SessionUi {
  public:
   TerminalUi(const TextTable& texts, bool assumeYes);
   // The texts of a run that starts after the front end exists.
-  explicit TerminalUi(bool assumeYes) : TerminalUi(NoTexts(), assumeYes) {}
+  explicit TerminalUi(bool assumeYes) : TerminalUi(EmptyTextTable(), assumeYes) {}
   void SetTexts(const TextTable& texts) { texts_ = &texts; }
   // Only events with these names are printed; none given: every event.
   void SetEventFilter(std::vector<std::string> names) { filter_ = std::move(names); }
@@ -82,8 +82,6 @@ class TerminalUi : public SessionUi {
   std::string Label(int id, const char* fallback) const;
   int Answer(int kind, const std::string& text);
   bool AboutDock() const { return aboutDock_ && aboutDock_(); }
-
-  static const TextTable& NoTexts();
 
   const TextTable* texts_;
   std::vector<std::string> filter_;

@@ -22,12 +22,10 @@ constexpr int kMessageReadFailed = 23;
 constexpr int kMessageUpdated = 14;
 constexpr int kWaitDockCheck = 102;
 constexpr int kMessageConverterReadFailed = 203;
-constexpr int kMessageInformationText = 2;
 constexpr int kTextConverterNoInformation = 3211;
 constexpr int kTextConverterUpdated = 3202;
 constexpr int kWaitConverterCheck = 207;
 constexpr int kConverterHomeScreen = 9;
-constexpr int kFnLensSequence = 2;
 
 // The USB device's own identification read.
 struct DockReading {
@@ -53,6 +51,19 @@ void StoreDockReading(AppState& st, const DockReading& r, bool converter) {
 }
 
 }  // namespace
+
+void SessionController::BeginDockSequence() {
+  s_.state.sequenceActive = true;
+  s_.state.sequenceBusy = true;
+  s_.dock.StopPolling();
+  s_.state.dock.dockVersionUnreadable = 0;
+  s_.state.dock.dockDisplayVer.clear();
+}
+
+void SessionController::EndDockSequence() {
+  s_.state.sequenceBusy = false;
+  s_.state.sequenceActive = false;
+}
 
 int SessionController::RunCheck(int checkKind, int waitKind) {
   return s_.ui.RunUpdateCheck(waitKind, [this, checkKind] { return s_.checker.Run(checkKind); });
@@ -82,11 +93,7 @@ void SessionController::StartLensDockFWUpdateSequence(bool automatic) {
 
 void SessionController::RunDockSequence(bool automatic, bool flash) {
   AppState& st = s_.state;
-  st.sequenceActive = true;
-  st.sequenceBusy = true;
-  s_.dock.StopPolling();
-  st.dock.dockVersionUnreadable = 0;
-  st.dock.dockDisplayVer.clear();
+  BeginDockSequence();
   if (!flash) st.currentDevice.deviceCategory = st.currentDevice.productCodeText.rfind('C', 0) == 0 ? 3 : 0;
 
   DockReading reading;
@@ -97,8 +104,7 @@ void SessionController::RunDockSequence(bool automatic, bool flash) {
     // Reset, so that what depends on the dock fields is disabled.
     StoreDockReading(st, DockReading{}, false);
     st.dockCapability = 0;
-    st.sequenceBusy = false;
-    st.sequenceActive = false;
+    EndDockSequence();
     return;
   }
   StoreDockReading(st, reading, false);
@@ -147,8 +153,7 @@ void SessionController::RunDockSequence(bool automatic, bool flash) {
     }
   }
   FinalProbe();
-  st.sequenceBusy = false;
-  st.sequenceActive = false;
+  EndDockSequence();
 }
 
 void SessionController::OnDockRestarted() {
@@ -185,11 +190,7 @@ void SessionController::OnDockRestarted() {
 
 void SessionController::StartConverterSequence(bool automatic) {
   AppState& st = s_.state;
-  st.sequenceActive = true;
-  st.sequenceBusy = true;
-  s_.dock.StopPolling();
-  st.dock.dockVersionUnreadable = 0;
-  st.dock.dockDisplayVer.clear();
+  BeginDockSequence();
   st.currentDevice.deviceCategory = 1;
 
   DockReading reading;
@@ -197,8 +198,7 @@ void SessionController::StartConverterSequence(bool automatic) {
     ReportError(kFnDockSequence, kErrCannotReadDockVersion);
     s_.ui.AskMessage(kMessageConverterReadFailed);
     FinalProbe();
-    st.sequenceBusy = false;
-    st.sequenceActive = false;
+    EndDockSequence();
     return;
   }
   StoreDockReading(st, reading, true);
@@ -206,8 +206,7 @@ void SessionController::StartConverterSequence(bool automatic) {
   st.dock.dockVersionUnreadable = reading.version == kUnreadableDockVersion ? 1 : 0;
   if (st.restartPending) {
     // Back from its own update: the reconnect wait leads to OnConverterRestarted.
-    st.sequenceBusy = false;
-    st.sequenceActive = false;
+    EndDockSequence();
     return;
   }
   LensOutcome outcome;
@@ -227,11 +226,11 @@ void SessionController::OnConverterRestarted() {
   std::uint8_t formatByte = 0;
   int failure = 0;
   if (!s_.dock.ReadSerialNumber(serial)) {
-    failure = 3;
+    failure = kErrSerialNumber;
   } else if (!s_.dock.ReadProductCodeOnConverter(productCode, mountText, mountCode)) {
-    failure = 4;
+    failure = kErrProductCode;
   } else if (!s_.dock.ReadFirmwareVersion(versionText, formatByte, mountCode)) {
-    failure = 5;
+    failure = kErrFirmwareVersion;
   }
   if (failure != 0) {
     ReportError(kFnLensSequence, failure);
@@ -252,9 +251,9 @@ void SessionController::OnConverterRestarted() {
   int result = RunCheck(update::kCheckAdapter, kWaitConverterCheck);
   if (!s_.dock.RequestStatusExclusive()) result = update::kCheckFailed;
   if (result == update::kCheckNoInformation) {
-    AskPublished(kMessageInformationText, Text(kTextConverterNoInformation));
+    AskPublished(kMessageInformation, Text(kTextConverterNoInformation));
   } else if (result != update::kCheckFailed) {
-    AskPublished(kMessageInformationText, Text(kTextConverterUpdated));
+    AskPublished(kMessageInformation, Text(kTextConverterUpdated));
   }
   ShowCurrentDevice(kConverterHomeScreen);
   if (!s_.dock.IsPolling()) s_.dock.StartPolling();

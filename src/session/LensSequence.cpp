@@ -2,6 +2,7 @@
 // a mount converter, a flash, or the converter itself), merge what the history knows, check
 // the server, offer newer firmware, keep the lens settings across the update and check
 // again; then what the status handler does with the outcome.
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -13,14 +14,6 @@
 namespace cbx::session {
 
 namespace {
-
-constexpr int kFnLensSequence = 2;
-constexpr int kErrSerialNumber = 3;
-constexpr int kErrProductCode = 4;
-constexpr int kErrFirmwareVersion = 5;
-constexpr int kErrUpdateErrLens = 6;
-constexpr int kErrCheckLensUpdate = 7;
-constexpr int kErrLensInfo = 8;
 
 constexpr int kMessageInformation = 2;
 constexpr int kMessageReadSettingsFailed = 26;
@@ -68,12 +61,6 @@ const Variant& VariantOf(LensVariant v) {
     case LensVariant::kConverter: return kConverterVariant;
     default: return kLensVariant;
   }
-}
-
-bool InTable(const std::array<int, 4>& table, int value) {
-  for (const int v : table)
-    if (v == value) return true;
-  return false;
 }
 
 }  // namespace
@@ -173,7 +160,8 @@ void SessionController::RunLensSteps(LensVariant variant, bool automatic, LensOu
   device.noUpdateInfo = result == update::kCheckNoInformation ? 1 : 0;
   if (!flash && (result != update::kCheckNoInformation || v.transferMethodWhateverResult)) {
     device.transferMethod = 0;
-    if (InTable(v.transferMethodMounts, device.mountCode)) {
+    if (std::find(v.transferMethodMounts.begin(), v.transferMethodMounts.end(), device.mountCode) !=
+        v.transferMethodMounts.end()) {
       if (device.FirmupTransCtrl == 1 && (st.dockCapability & 0x02) != 0) device.transferMethod = 1;
       if (device.FirmupTransCtrl == 2 && (st.dockCapability & 0x04) != 0) device.transferMethod = 2;
     }

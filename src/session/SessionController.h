@@ -44,6 +44,15 @@ inline constexpr int kFnDockSequence = 1;
 inline constexpr int kErrCannotReadDockVersion = 1;
 inline constexpr int kErrCannotCheckDockUpdate = 2;
 
+// Error report numbers of the attached-device sequence (also used by the converter's restart).
+inline constexpr int kFnLensSequence = 2;
+inline constexpr int kErrSerialNumber = 3;
+inline constexpr int kErrProductCode = 4;
+inline constexpr int kErrFirmwareVersion = 5;
+inline constexpr int kErrUpdateErrLens = 6;
+inline constexpr int kErrCheckLensUpdate = 7;
+inline constexpr int kErrLensInfo = 8;
+
 // The device has no readable firmware version.
 inline constexpr std::uint32_t kUnreadableDockVersion = 0xFFFF00;
 
@@ -141,6 +150,10 @@ class SessionController {
   bool ShowFailureMessage(LensVariant variant, const LensOutcome& outcome);
   void StartConverterSequence(bool automatic);
   void RunDockSequence(bool automatic, bool flash);
+  // Every dock sequence starts holding the device with the poll thread stopped and ends
+  // with both flags clear.
+  void BeginDockSequence();
+  void EndDockSequence();
   void RunLensSteps(LensVariant variant, bool automatic, LensOutcome& out);
   // A status request after a question or a check: whether it was answered, and the status.
   struct Probe {

@@ -88,14 +88,10 @@ Layout LayoutOf(int kind, int height) {
 
 CMessageDlg::CMessageDlg(const TextTable& texts, int kind, const QString& text, QWidget* parent,
                          std::function<void()> openDocument)
-    : QDialog(parent), kind_(kind), tall_(In(kind, {12, 204, 304})), openDocument_(std::move(openDocument)),
-      texts_(texts) {
+    : CDialogBase(Text(texts, 10), QSize(kWidth, In(kind, {12, 204, 304}) ? kTallHeight : kSmallHeight), parent),
+      kind_(kind), tall_(In(kind, {12, 204, 304})), openDocument_(std::move(openDocument)), texts_(texts) {
   const int height = tall_ ? kTallHeight : kSmallHeight;
-  setFixedSize(kWidth, height);
-  setWindowTitle(Text(texts, 10));
   setWindowFlag(Qt::WindowCloseButtonHint, false);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  setModal(true);
 
   const MessageKindInfo& info = MessageKind(kind);
   const Layout layout = LayoutOf(kind, height);

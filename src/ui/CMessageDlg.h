@@ -2,17 +2,17 @@
 // come from its message kind. The session may end it from outside while it runs.
 #pragma once
 
-#include <QDialog>
 #include <functional>
 
 #include "app/TextResources.h"
+#include "ui/CDialogBase.h"
 #include "ui/Theme.h"
 
 namespace cbx::ui {
 
 class CBasicButton;
 
-class CMessageDlg : public QDialog {
+class CMessageDlg : public CDialogBase {
   Q_OBJECT
  public:
   // `text` is the caller's message (or the version line's value); `openDocument` is what
@@ -33,7 +33,6 @@ class CMessageDlg : public QDialog {
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  void keyPressEvent(QKeyEvent*) override {}  // no keyboard in the program's dialogs
   void reject() override;                     // the window's close returns 12
 
  private:

@@ -17,14 +17,7 @@
 
 namespace cbx::ui {
 
-namespace {
-const TextTable& NoTexts() {
-  static const TextTable kEmpty;
-  return kEmpty;
-}
-}  // namespace
-
-QtSessionUi::QtSessionUi() : texts_(&NoTexts()) {}
+QtSessionUi::QtSessionUi() : texts_(&EmptyTextTable()) {}
 
 bool QtSessionUi::OnUiThread() const { return QThread::currentThread() == qApp->thread(); }
 
@@ -39,10 +32,10 @@ int QtSessionUi::AskMessage(int kind, const std::string& text) {
   QWidget* parent = frame_;
   // The version lines of kinds 50 and 206 are written as the home screens write them.
   std::string message = text;
-  if (state_ != nullptr && !message.empty()) {
+  if (state_ != nullptr) {
     const int mount = state_->shownDevice.mountCode;
-    if (kind == 50 && (mount == 0x60 || mount == 0x90 || mount == 0xA0)) message = LensHomeVersion(message, mount);
-    if (kind == 206 && (mount == 0x60 || (mount >= 0x90 && mount <= 0x92))) message = MountHomeVersion(message, mount);
+    if (kind == 50) message = LensHomeVersion(message, mount);
+    if (kind == 206) message = MountHomeVersion(message, mount);
   }
   const std::string document = state_ != nullptr ? state_->currentDevice.docLocalPath : std::string();
   CMessageDlg dialog(*texts_, kind, QString::fromStdString(message), parent, [document] {

@@ -11,12 +11,8 @@
 
 namespace cbx::ui {
 
-WorkerDialog::WorkerDialog(const QString& title, QWidget* parent) : QDialog(parent) {
-  setFixedSize(417, 167);
-  setWindowTitle(title);
+WorkerDialog::WorkerDialog(const QString& title, QWidget* parent) : CDialogBase(title, QSize(417, 167), parent) {
   setWindowFlag(Qt::WindowCloseButtonHint, false);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  setModal(true);
 }
 
 WorkerDialog::~WorkerDialog() {

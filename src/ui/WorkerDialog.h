@@ -2,18 +2,18 @@
 // own and ends with the work's result code; the user interface stays alive meanwhile.
 #pragma once
 
-#include <QDialog>
 #include <atomic>
 #include <functional>
 #include <thread>
 
+#include "ui/CDialogBase.h"
 #include "ui/Theme.h"
 
 namespace cbx::ui {
 
 class CProgressBarBase;
 
-class WorkerDialog : public QDialog {
+class WorkerDialog : public CDialogBase {
   Q_OBJECT
  public:
   WorkerDialog(const QString& title, QWidget* parent);
@@ -27,7 +27,6 @@ class WorkerDialog : public QDialog {
  protected:
   // How long the result stays in view before the dialog closes.
   virtual int ClosingDelayMs() const { return 0; }
-  void keyPressEvent(QKeyEvent*) override {}
   void reject() override {}  // only the work ends it
   void paintEvent(QPaintEvent*) override;
   // What the dialog waits for.

@@ -19,6 +19,7 @@
 #include "sim/DeviceProfile.h"
 #include "sim/SimBackend.h"
 #include "support/LoopbackServer.h"
+#include "support/ShippedTexts.h"
 #include "support/TempDir.h"
 
 namespace cbx::session {
@@ -158,12 +159,6 @@ class ScriptedUi : public SessionUi {
   std::vector<std::string> log_;
 };
 
-inline TextTable ShippedTexts() {
-  TextTable texts;
-  texts.LoadTexts(JoinPath(GetFolder(kFolderStrings), kStringFileName));
-  return texts;
-}
-
 class SessionControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -231,7 +226,7 @@ class SessionControllerTest : public ::testing::Test {
   test::TempDir dir_;
   std::unique_ptr<test::LoopbackServer> server_;
   AppState state_;
-  TextTable texts_ = ShippedTexts();
+  TextTable texts_ = test::ShippedTexts();
   ScriptedUi ui_{texts_};
   EventQueue events_;
   lens::TransferHost host_;

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "WindowFixture.h"
-#include "app/Folders.h"
+#include "support/ShippedTexts.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CLicenseDlg.h"
 #include "ui/CMainDialogBar.h"
@@ -22,8 +22,7 @@ namespace {
 using test::WaitUntil;
 
 TEST(AboutBox, AltVShowsTheFullVersion) {
-  TextTable texts;
-  texts.LoadTexts(JoinPath(GetFolder(kFolderStrings), kStringFileName));
+  const TextTable texts = cbx::test::ShippedTexts();
   CAboutDlg about(texts, nullptr);
   EXPECT_EQ(about.VersionText(), QStringLiteral("Version 2.0.0"));
   QTest::keyClick(&about, Qt::Key_V, Qt::AltModifier);

@@ -3,7 +3,7 @@
 
 #include <QTimer>
 
-#include "app/Folders.h"
+#include "support/ShippedTexts.h"
 #include "ui/CMessageDlg.h"
 #include "ui/controls/CBasicButton.h"
 
@@ -18,7 +18,7 @@ struct Press {
 
 class MessageDialogTest : public ::testing::TestWithParam<Press> {
  protected:
-  static void SetUpTestSuite() { texts_.LoadTexts(JoinPath(GetFolder(kFolderStrings), kStringFileName)); }
+  static void SetUpTestSuite() { texts_ = cbx::test::ShippedTexts(); }
   static inline TextTable texts_;
 };
 
@@ -42,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, MessageDialogTest,
                                            Press{4, 0, 12}, Press{14, 2, 12}));
 
 TEST(MessageDialog, LayoutFollowsTheKind) {
-  TextTable texts;
-  texts.LoadTexts(JoinPath(GetFolder(kFolderStrings), kStringFileName));
+  const TextTable texts = cbx::test::ShippedTexts();
   const CMessageDlg precautions(texts, 204, {}, nullptr);
   EXPECT_TRUE(precautions.IsTall());
   EXPECT_EQ(precautions.size(), QSize(417, 325));

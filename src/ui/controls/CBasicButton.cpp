@@ -73,9 +73,7 @@ void CBasicButton::FitLabel() {
 CBasicButton::Look CBasicButton::CurrentLook() const {
   if (isDown() || clicked_) return Look::kPressed;
   // The disabled pictures are never loaded: a disabled button looks normal.
-  if (isEnabled() && tracking_ && rect().contains(mapFromGlobal(QCursor::pos()))) return Look::kHover;
-  if (isEnabled() && tracking_ && underMouse()) return Look::kHover;
-  return Look::kNormal;
+  return isEnabled() && tracking_ ? Look::kHover : Look::kNormal;
 }
 
 QRect CBasicButton::LabelRect() const {

@@ -23,12 +23,10 @@ CSpinBase::CSpinBase(QWidget* parent) : QWidget(parent) {
   connect(&timer_, &QTimer::timeout, this, [this] {
     if ((QGuiApplication::mouseButtons() & Qt::LeftButton) == 0) {
       part_ = -1;
-      repeat_ = 0;
       update();
       return;
     }
     if (PartAt(mapFromGlobal(QCursor::pos())) == part_ || part_ == hoverPart_) {
-      ++repeat_;
       if (Step()) emit SpinChanged(value_);
     }
     timer_.start(10);
@@ -79,7 +77,6 @@ void CSpinBase::mousePressEvent(QMouseEvent* e) {
 
 void CSpinBase::mouseReleaseEvent(QMouseEvent*) {
   timer_.stop();
-  repeat_ = 0;
   part_ = -1;
   repaint();
 }

@@ -39,7 +39,7 @@ class CSpinBase : public QWidget {
   int PartAt(const QPoint& p) const;
 
   int value_ = 0, min_ = 0, max_ = 100;
-  int part_ = -1, repeat_ = 0, hoverPart_ = -1;
+  int part_ = -1, hoverPart_ = -1;
   bool plusSign_ = true, disabledPictures_ = false;
   QTimer timer_;
 };

@@ -187,7 +187,6 @@ void CTrackBarBase::Release() {
     emit TrackChanged(position_);
   }
   part_ = kNone;
-  repeat_ = 0;
   OnTrackFocus(-1);
   pressed_ = false;
   repaint();

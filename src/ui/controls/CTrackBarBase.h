@@ -60,7 +60,6 @@ class CTrackBarBase : public QWidget {
   int trackPicture_, disabledThumb_, thumbSpan_;
   int position_ = 0, min_ = -20, max_ = 20;
   Part part_ = kNone;
-  int repeat_ = 0;
   CTrackBarBase* left_ = nullptr;
   CTrackBarBase* right_ = nullptr;
   bool useFormat_ = true;
