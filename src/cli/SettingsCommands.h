@@ -1,4 +1,4 @@
-// calibrix-cli settings: read the mounted lens's settings and show them.
+// calibrix-cli settings: read the mounted lens's settings and show them, or change them.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -7,7 +7,7 @@
 
 namespace cbx::cli {
 
-// Adds `settings dump`.
+// Adds `settings dump` and `settings set`.
 void AddSettingsCommands(CLI::App& app, CliContext& context);
 
 }  // namespace cbx::cli

@@ -190,6 +190,15 @@ int TerminalUi::RunTransfer(int transferType, const std::function<int()>& transf
   return result;
 }
 
+int TerminalUi::RunEmcTest(EmcControl& control, const std::function<int()>& loop) {
+  Emit({{"event", "emc-start"}});
+  control.SetListener({[this](const std::string& status) { Emit({{"event", "emc-status"}, {"text", status}}); }, {}});
+  const int result = loop();
+  control.SetListener({});
+  Emit({{"event", "emc-end"}, {"result", result}});
+  return result;
+}
+
 void TerminalUi::TransferProgressed(int transferType, int min, int max, int position) {
   if (!showProgress_ || max <= min) return;
   const int percent = static_cast<int>(100LL * (position - min) / (max - min));

@@ -50,6 +50,8 @@ class TerminalUi : public SessionUi {
   int RunUpdateCheck(int waitKind, const std::function<int()>& check) override;
   int RunTransfer(int transferType, const std::function<int()>& transfer) override;
   void TransferProgressed(int transferType, int min, int max, int position) override;
+  // The EMC test on the calling thread, one event line per status text.
+  int RunEmcTest(EmcControl& control, const std::function<int()>& loop) override;
   void ShowScreen(int screen) override;
   void HomeMessage(std::uint32_t message, bool updateAllowed, bool customAllowed) override;
   void RefreshHistoryList() override {}

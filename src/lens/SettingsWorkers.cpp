@@ -112,8 +112,7 @@ struct WritePlan {
 };
 
 void ReportCompositionFailure(const WritePlan& plan) {
-  if (plan.reporting == Reporting::kAfWriter) ReportError(kFnAfDataWritingThread, kErrCopyBlockData, 0, "Failed to Copy BlockData");
-  if (plan.reporting == Reporting::kCsWriter) ReportError(kFnCustomDataWritingThread, kErrCopyBlockData, 0, "Failed to Copy BlockData");
+  if (plan.reporting != Reporting::kQuiet) ReportError(plan.functionNumber, kErrCopyBlockData, 0, "Failed to Copy BlockData");
 }
 
 // Writes every block of an area. Every block is composed before the start command, so a
@@ -216,15 +215,7 @@ int CSDataReadThread(DockDevice& device, LensSettingsModel& model, TransferProgr
 
 int AFDataWritingThread(DockDevice& device, LensSettingsModel& model, TransferProgress& progress) {
   return Guarded(kFnAfDataWritingThread, [&] {
-    WritePlan plan;
-    plan.map = &model.LensInfo().afMap;
-    plan.commands = &kAfCommands;
-    plan.functionNumber = kFnAfDataWritingThread;
-    plan.reporting = Reporting::kAfWriter;
-    plan.source = &model.AfImage;
-    plan.updated = {&model.AfImage, &model.CsImage};
-    plan.compose = [&](int k, std::span<std::uint8_t> b) { return model.ComposeAfTables(k, b, AfScope::kCurrent); };
-    return WriteArea(device, plan, progress);
+    return WriteAfArea(device, model, kFnAfDataWritingThread, {&model.AfImage, &model.CsImage}, progress);
   });
 }
 
@@ -294,6 +285,24 @@ int RestoreDataWritingThread(DockDevice& device, LensSettingsModel& model, Trans
     };
     return WriteArea(device, plan, progress);
   });
+}
+
+int ReadAfArea(DockDevice& device, const LensSettingsModel& model, int functionNumber, Image& into,
+               TransferProgress& progress) {
+  return ReadArea(device, model.LensInfo().afMap, kAfCommands, functionNumber, {&into}, progress);
+}
+
+int WriteAfArea(DockDevice& device, LensSettingsModel& model, int functionNumber, std::vector<Image*> updated,
+                TransferProgress& progress) {
+  WritePlan plan;
+  plan.map = &model.LensInfo().afMap;
+  plan.commands = &kAfCommands;
+  plan.functionNumber = functionNumber;
+  plan.reporting = Reporting::kAfWriter;
+  plan.source = &model.AfImage;
+  plan.updated = std::move(updated);
+  plan.compose = [&](int k, std::span<std::uint8_t> b) { return model.ComposeAfTables(k, b, AfScope::kCurrent); };
+  return WriteArea(device, plan, progress);
 }
 
 int RunSettingsWorker(int transferType, DockDevice& device, LensSettingsModel& model, TransferProgress& progress) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "dock/DockDevice.h"
 #include "lens/LensSettingsModel.h"
@@ -54,6 +55,15 @@ int ResetDataWritingThread(dock::DockDevice& device, LensSettingsModel& model, i
                            TransferProgress& progress);
 // The settings saved before a firmware update (afSetBuffers, csSnapshot) into erased blocks.
 int RestoreDataWritingThread(dock::DockDevice& device, LensSettingsModel& model, TransferProgress& progress);
+
+// The AF data area on its own, with the AF writer's commands and reports under the given
+// function number (the EMC test's). The read fills `into` (emptied first), block i at i;
+// the write composes each block from AfImage with the current set's table and hands the
+// written block to every image of `updated`.
+int ReadAfArea(dock::DockDevice& device, const LensSettingsModel& model, int functionNumber, Image& into,
+               TransferProgress& progress);
+int WriteAfArea(dock::DockDevice& device, LensSettingsModel& model, int functionNumber,
+                std::vector<Image*> updated, TransferProgress& progress);
 
 // The worker of a transfer type; result 4 for a type that is not a settings transfer.
 int RunSettingsWorker(int transferType, dock::DockDevice& device, LensSettingsModel& model,

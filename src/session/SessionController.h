@@ -116,6 +116,11 @@ class SessionController {
     bool customAllowed = false;
   };
   HomeRefresh OnHomeUpdateButton(int homeScreen);
+  // The EMC test of the USB device's kind, until the user cancels it: polling stays stopped
+  // and emcRunning set while it runs. True when the user ended it (result 0); after any
+  // other end emcRunning stays set, so the screens start the test again when the device
+  // comes back. Polling runs again afterwards. A call while a test runs does nothing.
+  bool EmcTest();
   // The dock's version for display, completed from the dock history when needed.
   std::string DockVersionLine();
 
@@ -175,6 +180,7 @@ class SessionController {
 
   SessionParts s_;
   std::atomic<bool> aboutUsbDevice_{false};
+  std::atomic<bool> emcInProgress_{false};
   std::chrono::milliseconds reconnectStep_{100};
   std::mutex reconnectMutex_;  // guards the thread object
   std::thread reconnectThread_;

@@ -20,11 +20,16 @@ class CHomeView : public QWidget {
   // UM_LENS_HOME, UM_MOUNT_HOME, UM_FLASH_HOME.
   void HomeMessage(std::uint32_t message, bool updateAllowed, bool customAllowed);
   int CurrentScreen() const { return current_; }
+  // The unsaved-change question of the customisation screen shown, for leaving it another
+  // way than its Back button (closing the window, picking a history entry): true when it
+  // may be left, its edits then dropped.
+  bool LeaveShownScreen();
   CControlAreaBaseDialog* Screen(int screenId) const;
   // Told after every switch to the start screen (the title goes empty).
   std::function<void()> onStartScreen;
 
  private:
+  ScreenContext& context_;
   std::vector<CControlAreaBaseDialog*> screens_;
   int current_ = -1;
 };

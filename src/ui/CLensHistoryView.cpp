@@ -83,6 +83,8 @@ void CLensHistoryDialog::Display(int row) {
   AppState& st = context_.state;
   const int index = RecordIndexOf(row);
   if (index < 0 || index >= st.lensHistory.Size()) return;
+  // Unsaved edits of a customisation screen are not dropped without asking.
+  if (!context_.leaveShownScreen()) return;
   const update::CLensUpdateInfoData record = st.lensHistory.GetAt(index);
   if (record.IsSameDevice(st.shownDevice)) return;
   st.shownDevice = record;

@@ -36,7 +36,7 @@ CMainFrame::CMainFrame(session::SessionRun& run, QtSessionUi& ui) : run_(run), u
   setWindowTitle(Text(texts, 10));
   setWindowIcon(QIcon(QPixmap::fromImage(Png(128))));
   context_ = std::make_unique<ScreenContext>(ScreenContext{
-      run.State(), texts, run.Controller(), run.Model(), [this](int screen) { home_->ShowScreen(screen); }});
+      run.State(), texts, run.Controller(), run.Model(), run.Settings(), run.Dock(), ui_, [this](int screen) { home_->ShowScreen(screen); }});
 
   auto* central = new QWidget(this);
   central->setFixedSize(kClientWidth, kClientHeight);
@@ -60,6 +60,7 @@ CMainFrame::CMainFrame(session::SessionRun& run, QtSessionUi& ui) : run_(run), u
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
+  context_->leaveShownScreen = [this] { return home_->LeaveShownScreen(); };
   home_->onStartScreen = [this] {
     top_->SetTitle(QString(), run_.Controller().IsCurrentDeviceShown());
   };
@@ -150,7 +151,7 @@ void CMainFrame::UpdateMenu() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
-  if (QApplication::activeModalWidget() != nullptr || run_.State().sequenceActive) {
+  if (QApplication::activeModalWidget() != nullptr || run_.State().sequenceActive || !home_->LeaveShownScreen()) {
     e->ignore();
     return;
   }

@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include "ui/CEmcTestDlg.h"
 #include "ui/CHomeView.h"
 #include "ui/CLensHistoryView.h"
 #include "ui/CMainDialogBar.h"
@@ -84,6 +85,12 @@ int QtSessionUi::RunTransfer(int transferType, const std::function<int()>& trans
   const int result = dialog.Run(transfer);
   progress_ = nullptr;
   return result;
+}
+
+int QtSessionUi::RunEmcTest(EmcControl& control, const std::function<int()>& loop) {
+  CEmcTestDlg dialog(*texts_, control, frame_);
+  if (onEmcTestShown) onEmcTestShown(&dialog);
+  return dialog.RunLoop(loop);
 }
 
 void QtSessionUi::TransferProgressed(int, int min, int max, int position) {

@@ -16,6 +16,7 @@ class QDialog;
 
 namespace cbx::ui {
 
+class CEmcTestDlg;
 class CMainFrame;
 class CMessageDlg;
 class CProgressDialog;
@@ -43,6 +44,9 @@ class QtSessionUi : public QObject, public SessionUi {
   int RunUpdateCheck(int waitMessageKind, const std::function<int()>& check) override;
   int RunTransfer(int transferType, const std::function<int()>& transfer) override;
   void TransferProgressed(int transferType, int min, int max, int position) override;
+  int RunEmcTest(EmcControl& control, const std::function<int()>& loop) override;
+  // Told of the EMC test dialog as it opens (tests press its cancel button).
+  std::function<void(CEmcTestDlg*)> onEmcTestShown;
   void ShowScreen(int screen) override;
   void HomeMessage(std::uint32_t message, bool updateAllowed, bool customAllowed) override;
   void RefreshHistoryList() override;

@@ -32,6 +32,8 @@ struct AppState {
   // Raised by the dock and converter firmware workers before 0x050B: the next disappearance
   // and return of the device belong to the update.
   std::atomic<bool> restartPending{false};
+  // The EMC test runs, or ended without the user's cancel (the screens start it again).
+  std::atomic<bool> emcRunning{false};
   // A dock sequence runs; the reconnect-wait thread waits for it to end.
   std::atomic<bool> sequenceBusy{false};
   std::atomic<bool> monitoringStarted{false};

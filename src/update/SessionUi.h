@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "update/EmcControl.h"
+
 namespace cbx {
 
 // Result codes of messages.
@@ -53,6 +55,12 @@ class SessionUi {
   virtual int RunTransfer(int transferType, const std::function<int()>& transfer) = 0;
   // The progress of the running transfer, from its worker thread.
   virtual void TransferProgressed(int /*transferType*/, int /*min*/, int /*max*/, int /*position*/) {}
+
+  // The EMC test dialog: `loop` repeats its transfers until `control` says cancel and
+  // returns the result that ends the dialog. A window runs it on a worker thread, shows the
+  // control's status and progress and turns its cancel button into RequestCancel; without
+  // a dialog it simply runs here (whoever holds the control may cancel it).
+  virtual int RunEmcTest(EmcControl& /*control*/, const std::function<int()>& loop) { return loop(); }
 
   // The home view: a screen (-1 start, 0 lens home, 9 converter home, 10 flash home) and
   // the home messages (UM_LENS_HOME, UM_MOUNT_HOME, UM_FLASH_HOME) with their two flags.

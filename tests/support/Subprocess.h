@@ -1,6 +1,7 @@
 // Runs a program with pipes to its standard input and output, for end-to-end tests.
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -16,7 +17,9 @@ class Subprocess {
  public:
   explicit Subprocess(const std::vector<std::string>& argv) {
     int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
+    // Close-on-exec: a second program started later must not hold this one's standard input
+    // open, or closing it would never end this program.
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
       dup2(in[0], 0);

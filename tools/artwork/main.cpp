@@ -362,6 +362,83 @@ QImage SpinBox() {  // 490
   return image;
 }
 
+// The focus limiter's slider: the two handles (13 x 16; handle 1 points down at the track,
+// handle 2 up) and the step arrows (20 x 20) at either end of the scale.
+QImage LimiterHandle(bool pointsDown, bool hot) {  // 601/602 handle 1, 603/604 handle 2
+  QImage image = Canvas(13, 16);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath handle;
+  if (pointsDown) {
+    handle.addRoundedRect(QRectF(0.5, 0.5, 12, 9), 2, 2);
+    handle.moveTo(0.5, 8);
+    handle.lineTo(6.5, 15.5);
+    handle.lineTo(12.5, 8);
+  } else {
+    handle.addRoundedRect(QRectF(0.5, 6.5, 12, 9), 2, 2);
+    handle.moveTo(0.5, 8);
+    handle.lineTo(6.5, 0.5);
+    handle.lineTo(12.5, 8);
+  }
+  handle.setFillRule(Qt::WindingFill);
+  const QColor face = hot ? kAccent : QColor(0xD0, 0xD0, 0xD0);
+  QLinearGradient g(0, 0, 0, 16);
+  g.setColorAt(0, face.lighter(115));
+  g.setColorAt(1, face.darker(135));
+  p.fillPath(handle.simplified(), g);
+  p.setPen(QColor(0x10, 0x10, 0x10));
+  p.drawPath(handle.simplified());
+  return image;
+}
+
+QImage LimiterArrow(bool left, bool pressed) {  // 605/606 left, 607/608 right
+  QImage image = Canvas(20, 20);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath face;
+  face.addRoundedRect(QRectF(0.5, 0.5, 19, 19), 3, 3);
+  const QColor top = pressed ? QColor(0x2E, 0x2E, 0x2E) : QColor(0x4C, 0x4C, 0x4C);
+  QLinearGradient g(0, 0, 0, 20);
+  g.setColorAt(0, top);
+  g.setColorAt(1, top.darker(140));
+  p.fillPath(face, g);
+  p.setPen(QColor(0x16, 0x16, 0x16));
+  p.drawPath(face);
+  QPolygonF arrow;
+  if (left) {
+    arrow << QPointF(6, 10) << QPointF(13, 5) << QPointF(13, 15);
+  } else {
+    arrow << QPointF(14, 10) << QPointF(7, 5) << QPointF(7, 15);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(pressed ? kAccent : QColor(0xE0, 0xE0, 0xE0));
+  p.drawPolygon(arrow);
+  return image;
+}
+
+// One row of the AF fine-adjustment grid (582 x 32): a caption well and four cells of 125
+// pixels from x 78, 126 apart. 611 is a row of the stacked zoom grids, 612 the single grid.
+QImage AfGridRow(bool single) {
+  QImage image = Canvas(582, 32);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(QRect(0, 0, 582, 32), QColor(0x1E, 0x1E, 0x1E, 220));
+  VerticalGradient(p, QRect(0, 0, 77, 32), QColor(0x34, 0x34, 0x34), QColor(0x24, 0x24, 0x24));
+  for (int k = 0; k < 4; ++k) {
+    const QRect cell(78 + 126 * k, 1, 125, 30);
+    VerticalGradient(p, cell, QColor(0x2A, 0x2A, 0x2A), QColor(0x18, 0x18, 0x18));
+    p.setPen(QColor(0x44, 0x44, 0x44));
+    p.drawRect(cell.adjusted(0, 0, -1, -1));
+  }
+  p.setPen(single ? QColor(0x50, 0x50, 0x50) : QColor(0x38, 0x38, 0x38));
+  if (single) {
+    p.drawRect(QRect(0, 0, 581, 31));
+  } else {
+    p.drawLine(0, 31, 581, 31);
+  }
+  return image;
+}
+
 // The text area's small scroll-bar arrows (12 x 11): up and down, normal and pressed.
 QImage SmallArrow(bool up, bool pressed) {
   QImage image = Canvas(12, 11);
@@ -513,7 +590,17 @@ int main(int argc, char** argv) {
                                {343, SmallArrow(true, false)},
                                {346, SmallArrow(false, false)},
                                {347, SmallArrow(true, true)},
-                               {348, SmallArrow(false, true)}};
+                               {348, SmallArrow(false, true)},
+                               {601, LimiterHandle(true, false)},
+                               {602, LimiterHandle(true, true)},
+                               {603, LimiterHandle(false, false)},
+                               {604, LimiterHandle(false, true)},
+                               {605, LimiterArrow(true, false)},
+                               {606, LimiterArrow(true, true)},
+                               {607, LimiterArrow(false, false)},
+                               {608, LimiterArrow(false, true)},
+                               {611, AfGridRow(false)},
+                               {612, AfGridRow(true)}};
   AddButtonPieces(images, 28, 10, 0, {458, 459, 460}, {452, 453, 454}, {455, 456, 457});
   AddButtonPieces(images, 64, 10, 0, {467, 468, 469}, {461, 462, 463}, {464, 465, 466});
   AddButtonPieces(images, 64, 30, 1, {449, 450, 451}, {443, 444, 445}, {446, 447, 474});

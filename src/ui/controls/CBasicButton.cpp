@@ -51,6 +51,17 @@ void CBasicButton::SetLabel(const TextItem& label, unsigned format) {
   update();
 }
 
+void CBasicButton::SetStyle(int style) {
+  if (style == style_) return;
+  style_ = style;
+  capWidth_ = Info(style).cap;
+  pieces_ = Info(style).pieces;
+  resize(Info(style).size);
+  customRect_ = {};
+  FitLabel();
+  update();
+}
+
 // The tall styles wrap a label that needs two lines or is too wide for one.
 void CBasicButton::FitLabel() {
   if (style_ < 3) return;

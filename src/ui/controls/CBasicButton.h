@@ -17,6 +17,8 @@ class CBasicButton : public QAbstractButton {
   // buttons, selected (lit indicator) and unselected.
   CBasicButton(int style, const TextItem& label, unsigned format, QWidget* parent);
   void SetLabel(const TextItem& label, unsigned format);
+  // The option buttons switch between their selected (4) and unselected (5) looks.
+  void SetStyle(int style);
   int Style() const { return style_; }
   static QSize StyleSize(int style);
   // Tests: what a paint would show.

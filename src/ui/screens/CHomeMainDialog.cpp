@@ -1,5 +1,6 @@
 #include "ui/screens/CHomeMainDialog.h"
 
+#include "lens/CustomisationRules.h"
 #include "ui/controls/CBasicButton.h"
 #include "ui/controls/CStaticBase.h"
 #include "ui/screens/HomeVersionText.h"
@@ -28,18 +29,21 @@ std::string CHomeMainDialog::VersionText(const std::string& display, int mountCo
 void CHomeMainDialog::ApplyEnableRules() {
   const auto& shown = context_.state.shownDevice;
   update_->setEnabled(UpdateOffered() && updateAllowed_);
-  bool custom = SameDevice() && updateAllowed_ && customAllowed_;
-  if (IsMlMount(shown.mountCode)) {
-    // The ml mount counts its writes: the lens refuses more than its limit.
-    const std::uint16_t counter = context_.model.writeCounter;
-    const std::uint16_t written = counter != 0 ? static_cast<std::uint16_t>(~counter) : 0;
-    custom = custom && shown.MFSensCtrl != 0 && written < static_cast<std::uint16_t>(shown.DataWriteNumLimit);
-  }
+  // The ml mount counts its writes: the lens refuses more than its limit.
+  const bool custom = SameDevice() && updateAllowed_ && customAllowed_ &&
+                      lens::CustomisationAllowed(shown, context_.model.writeCounter);
   second_->setEnabled(custom);
   customText_->setVisible(!IsMlMount(shown.mountCode));
   customText_->SetTextFromId(context_.texts, 1104, 16);
   // A cine lens is never customised: the description goes empty.
   if (shown.productCodeText.rfind('C', 0) == 0) customText_->SetText(QString());
+}
+
+void CHomeMainDialog::Refresh() {
+  CDeviceHomeBase::Refresh();
+  // An EMC test that did not end cleanly carries on as soon as the lens is back.
+  const AppState& st = context_.state;
+  if (st.emcRunning && st.emcTestEnabled && second_->isEnabled()) OnSecondButton();
 }
 
 void CHomeMainDialog::OnSecondButton() {

@@ -11,6 +11,7 @@ class CHomeMainDialog : public CDeviceHomeBase {
   CHomeMainDialog(ScreenContext& context, QWidget* parent);
   int ScreenId() const override { return 0; }
   void OnHomeMessage(bool updateAllowed, bool customAllowed) override;
+  void Refresh() override;
 
  protected:
   std::string VersionText(const std::string& display, int mountCode) const override;

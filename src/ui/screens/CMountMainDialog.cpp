@@ -16,7 +16,11 @@ std::string CMountMainDialog::VersionText(const std::string& display, int mountC
 void CMountMainDialog::ApplyEnableRules() {
   update_->setEnabled(UpdateOffered());
   // The EMC test is for service use only.
-  second_->setVisible(context_.state.emcTestEnabled);
+  const bool emc = context_.state.emcTestEnabled;
+  second_->setVisible(emc);
+  second_->setEnabled(emc);
 }
+
+void CMountMainDialog::OnSecondButton() { context_.controller.EmcTest(); }
 
 }  // namespace cbx::ui

@@ -14,6 +14,8 @@ class CMountMainDialog : public CDeviceHomeBase {
  protected:
   std::string VersionText(const std::string& display, int mountCode) const override;
   void ApplyEnableRules() override;
+  // The EMC button.
+  void OnSecondButton() override;
 };
 
 }  // namespace cbx::ui
