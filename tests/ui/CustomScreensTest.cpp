@@ -7,7 +7,9 @@
 
 #include "WindowFixture.h"
 #include "cli/RunCli.h"
+#include "lens/EmcTest.h"
 #include "support/DockSim.h"
+#include "ui/CEmcTestDlg.h"
 #include "ui/controls/CAFAdjustGrid.h"
 #include "ui/screens/CCstmAFFocusDialog.h"
 #include "ui/CLensHistoryView.h"
@@ -248,6 +250,38 @@ TEST_F(CustomScreensTest, MenuOffersWhatTheLensAllows) {
   st.currentDevice = update::CLensUpdateInfoData{};
   menu->Button(1104)->click();
   EXPECT_EQ(Current(), 1);
+}
+
+// An EMC test that did not end with result 0 starts again when its menu is shown or the lens
+// home comes back; a clean end stops that.
+TEST_F(CustomScreensTest, EmcTestStartsAgainUntilItEndsCleanly) {
+  ConnectLens();
+  lens::EmcLoop::SetWaitMs(5);
+  AppState& st = run_->State();
+  st.emcTestEnabled = true;
+  int shown = 0;
+  ui_.onEmcTestShown = [&](CEmcTestDlg* dialog) {
+    ++shown;
+    QTimer::singleShot(20, dialog, [dialog] { dialog->CancelButton()->click(); });
+  };
+  st.emcRunning = true;
+  frame_->HomeView()->ShowScreen(1);
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(st.emcRunning);
+  frame_->HomeView()->ShowScreen(1);
+  EXPECT_EQ(shown, 1);
+
+  st.emcRunning = true;  // as after a test the device broke off
+  frame_->HomeView()->ShowScreen(0);
+  ASSERT_TRUE(WaitUntil([&] { return shown == 2; }));
+  EXPECT_EQ(Current(), 1);
+  // The menu's own button, shown only in EMC mode.
+  auto* emc = At<CCstmMainDialog>(1)->Button(1050);
+  ASSERT_TRUE(emc->isVisible());
+  Click(emc);
+  EXPECT_EQ(shown, 3);
+  EXPECT_FALSE(st.emcRunning);
+  lens::EmcLoop::SetWaitMs(3000);
 }
 
 }  // namespace

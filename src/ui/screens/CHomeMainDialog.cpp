@@ -42,8 +42,11 @@ void CHomeMainDialog::ApplyEnableRules() {
 void CHomeMainDialog::Refresh() {
   CDeviceHomeBase::Refresh();
   // An EMC test that did not end cleanly carries on as soon as the lens is back.
-  const AppState& st = context_.state;
-  if (st.emcRunning && st.emcTestEnabled && second_->isEnabled()) OnSecondButton();
+  // Queued: the screen area is still in the middle of showing this screen.
+  QMetaObject::invokeMethod(this, [this] {
+    const AppState& st = context_.state;
+    if (st.emcRunning && st.emcTestEnabled && second_->isEnabled() && isVisible()) OnSecondButton();
+  }, Qt::QueuedConnection);
 }
 
 void CHomeMainDialog::OnSecondButton() {
