@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   libcli11-dev nlohmann-json3-dev
   xvfb xauth 7zip
+  clang libclang-rt-14-dev
 )
 
 missing=()

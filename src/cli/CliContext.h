@@ -13,5 +13,6 @@ struct CliContext {
 // Exit codes beyond 0 (success) and 1 (failure).
 inline constexpr int kExitNoDevice = 3;
 inline constexpr int kExitBusy = 4;  // another instance uses the data folder
+inline constexpr int kExitNoAccess = 5;  // a device is there but this user may not open it
 
 }  // namespace cbx::cli

@@ -75,10 +75,7 @@ void PrintText(const dock::DeviceIdentity& id) {
 int RunIdentify(const CliContext& context, const IdentifyArgs& args) {
   dock::DockDevice dock(sim::MakeBackend(sim::SelectedBackendSpec(context.device)));
   const bool opened = WaitForDevice(dock, args.waitSeconds);
-  if (!opened) {
-    std::cerr << "calibrix-cli: no device found on " << dock.Backend().Describe() << "\n";
-    return kExitNoDevice;
-  }
+  if (!opened) return ReportNoDevice(dock, std::cerr);
   dock::DeviceIdentity identity;
   const dock::IdentifyResult result = dock::ReadIdentity(dock, identity);
   if (!result.ok) {

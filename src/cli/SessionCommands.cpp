@@ -7,6 +7,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/DeviceConnection.h"
 #include "cli/RecordJson.h"
 #include "cli/TerminalUi.h"
 #include "dock/DeviceIdentity.h"
@@ -44,6 +45,7 @@ const char* MessageName(std::uint32_t message) {
     case WM_START_MONITORING: return "start-monitoring";
     case WM_DOCK_OPENED: return "dock-opened";
     case WM_DOCK_STATUS: return "dock-status";
+    case WM_DOCK_ACCESS_DENIED: return "dock-access-denied";
     case WM_DOCK_RESTARTED: return "dock-restarted";
     case WM_CONVERTER_RESTARTED: return "converter-restarted";
     case WM_DEVICECHANGE: return "device-change";
@@ -153,10 +155,7 @@ class CliSession {
       }
       if (mode_ == Mode::kWatch) continue;
       const auto now = Clock::now();
-      if (!opened && now - start > wait) {
-        std::cerr << "calibrix-cli: no device found on " << run_.Dock().Backend().Describe() << "\n";
-        return kExitNoDevice;
-      }
+      if (!opened && now - start > wait) return ReportNoDevice(run_.Dock(), std::cerr);
       if (opened && !state.restartPending && now - lastActivity > kSettle) break;
       if (state.restartPending && now - lastActivity > kRestartLimit) break;
     }

@@ -180,10 +180,7 @@ class LensSession {
 
   // 0 when the settings were read, else the exit code; the reason is on standard error.
   int Open(const std::string& productInfo, double waitSeconds) {
-    if (!WaitForDevice(dock_, waitSeconds)) {
-      std::cerr << "calibrix-cli: no device found on " << dock_.Backend().Describe() << "\n";
-      return kExitNoDevice;
-    }
+    if (!WaitForDevice(dock_, waitSeconds)) return ReportNoDevice(dock_, std::cerr);
     dock::DeviceIdentity identity;
     const dock::IdentifyResult identified = dock::ReadIdentity(dock_, identity);
     if (!identified.ok) {

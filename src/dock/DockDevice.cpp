@@ -36,6 +36,7 @@ bool DockDevice::FindDevice(std::uint16_t productId, bool& readOpened, bool& wri
                             {found->vendorId, found->productId}};
   readOpened = writeOpened = found->connection != nullptr;
   std::lock_guard lock(deviceMutex_);
+  lastFindDenied_ = !found->connection && found->accessDenied;
   record_ = std::move(record);
   connection_ = std::move(found->connection);
   return true;
@@ -56,6 +57,11 @@ std::shared_ptr<HidConnection> DockDevice::ReadyConnection() const {
 std::optional<HidInterfaceRecord> DockDevice::Record() const {
   std::lock_guard lock(deviceMutex_);
   return record_;
+}
+
+std::optional<std::string> DockDevice::DeniedDevicePath() const {
+  std::lock_guard lock(deviceMutex_);
+  return deniedPath_;
 }
 
 void DockDevice::Close() {
@@ -211,6 +217,7 @@ void DockDevice::ConnectThread() {
       }
     }
     if (!found) deviceKind_.store(DeviceKind::NoDevice);
+    NoteAccess(found);
     if (found) {
       const bool wasPolling = pollRunning_.load();
       if (wasPolling) StopPolling();
@@ -225,6 +232,22 @@ void DockDevice::ConnectThread() {
   }
   if (found) Post(WM_DOCK_OPENED, readOpened && writeOpened ? 1 : 0);
   connectRunning_.store(false);
+}
+
+void DockDevice::NoteAccess(bool found) {
+  bool announce = false;
+  {
+    std::lock_guard lock(deviceMutex_);
+    const bool denied = found && lastFindDenied_ && record_;
+    if (!denied) {
+      // A device that opens, or none at all: a later lock-out is news again.
+      deniedPath_.reset();
+    } else if (deniedPath_ != record_->devicePath) {
+      deniedPath_ = record_->devicePath;
+      announce = true;
+    }
+  }
+  if (announce) Post(WM_DOCK_ACCESS_DENIED, 0);
 }
 
 }  // namespace cbx::dock

@@ -118,6 +118,9 @@ class DockDevice {
   // The settings sequences record the status they asked for themselves after a lens failure.
   void SetLastStatus(int status) { lastStatus_.store(status); }
   std::optional<HidInterfaceRecord> Record() const;
+  // The node of a matching device the connect thread found but may not open (permission),
+  // until a device opens or none is present; WM_DOCK_ACCESS_DENIED announced it.
+  std::optional<std::string> DeniedDevicePath() const;
   const HidBackend& Backend() const { return *backend_; }
 
   // Bounds of the waits, shortened by tests.
@@ -141,12 +144,16 @@ class DockDevice {
   void Post(std::uint32_t message, std::uintptr_t wParam);
   void PollThread();
   void ConnectThread();
+  // Keeps and announces a found device that this user may not open.
+  void NoteAccess(bool found);
 
   std::shared_ptr<HidBackend> backend_;
 
   mutable std::mutex deviceMutex_;  // guards record_ and connection_
   std::optional<HidInterfaceRecord> record_;
   std::shared_ptr<HidConnection> connection_;
+  bool lastFindDenied_ = false;                // the last FindDevice met a locked node
+  std::optional<std::string> deniedPath_;
 
   std::mutex sinkMutex_;
   EventSink* sink_ = nullptr;

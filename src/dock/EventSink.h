@@ -25,6 +25,8 @@ inline constexpr std::uint32_t UM_FLASH_HOME = 0x8011;
 inline constexpr std::uint32_t WM_DOCK_OPENED = 0x8100;
 inline constexpr std::uint32_t WM_DOCK_STATUS = 0x8101;
 inline constexpr std::uint32_t UM_WORKER_DONE = 0x8101;
+// A matching device is present but this user may not open it; posted once until that changes.
+inline constexpr std::uint32_t WM_DOCK_ACCESS_DENIED = 0x8102;
 // The platform's "devices changed" notice; only the node-list change is used.
 inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
 inline constexpr std::uintptr_t DBT_DEVNODES_CHANGED = 7;

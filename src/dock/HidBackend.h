@@ -30,6 +30,8 @@ struct HidInterface {
   std::size_t inputReportLength = 0;   // including the report number byte
   std::size_t outputReportLength = 0;
   std::shared_ptr<HidConnection> connection;  // null when the interface could not be opened
+  // The interface is there but this user may not open it (no access to its device node).
+  bool accessDenied = false;
 };
 
 class HidBackend {

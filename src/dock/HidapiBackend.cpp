@@ -1,7 +1,10 @@
 #include "dock/HidapiBackend.h"
 
+#include <fcntl.h>
 #include <hidapi.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
 
 #include "dock/Protocol.h"
@@ -40,7 +43,16 @@ class HidapiConnection : public HidConnection {
 
 }  // namespace
 
-HidapiBackend::HidapiBackend() {
+int ProbeNodeOpen(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno;
+  ::close(fd);
+  return 0;
+}
+
+bool IsAccessError(int error) { return error == EACCES || error == EPERM; }
+
+HidapiBackend::HidapiBackend(NodeOpenProbe probe) : probe_(std::move(probe)) {
   std::lock_guard lock(gInitMutex);
   if (gInitCount++ == 0) hid_init();
 }
@@ -64,6 +76,10 @@ std::optional<HidInterface> HidapiBackend::FindAndOpen(std::uint16_t vendorId, s
   found.outputReportLength = kReportSize;
   if (hid_device* device = hid_open_path(found.devicePath.c_str())) {
     found.connection = std::make_shared<HidapiConnection>(device);
+  } else if (probe_ && !found.devicePath.empty()) {
+    // Enumeration reads sysfs, which anyone may; only the node itself tells whether the
+    // device is locked away from this user or simply went away in between.
+    found.accessDenied = IsAccessError(probe_(found.devicePath));
   }
   return found;
 }

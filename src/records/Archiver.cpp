@@ -312,10 +312,17 @@ Archiver::Result CheckArchive(const std::string& archivePath, const std::optiona
     const void* block = nullptr;
     std::size_t size = 0;
     la_int64_t offset = 0;
+    la_int64_t total = 0;
     int d = ARCHIVE_OK;
     while ((d = archive_read_data_block(a, &block, &size, &offset)) == ARCHIVE_OK) {
+      total += static_cast<la_int64_t>(size);
     }
     if (d != ARCHIVE_EOF) return Fail(ErrorText(a, "cannot read " + *name));
+    // Extraction makes the file as long as its header says, so a header that claims more
+    // than the data holds would write a file of nothing but zeros, of any size.
+    if (archive_entry_size_is_set(entry) && archive_entry_size(entry) != total) {
+      return Fail("damaged archive: size of " + *name + " differs from its data");
+    }
   }
   return {};
 }

@@ -156,10 +156,10 @@ struct NextRecord {
 // one image: a larger size field is reported back without reading anything of the record.
 NextRecord ReadNextRecord(std::FILE* file, std::span<std::uint8_t> image) {
   for (;;) {
+    // No size query per word: a file may hold millions of zero words, and each query costs
+    // system calls.
     std::array<std::uint8_t, 4> word{};
-    if (BytesLeft(file) < word.size() || std::fread(word.data(), 1, word.size(), file) != word.size()) {
-      return {RecordStep::kEnd, 0};
-    }
+    if (std::fread(word.data(), 1, word.size(), file) != word.size()) return {RecordStep::kEnd, 0};
     const std::uint32_t size = ReadU32(word, 0);
     if (size == 0) continue;
     if (size > image.size()) return {RecordStep::kOversize, size};

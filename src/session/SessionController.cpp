@@ -20,6 +20,8 @@ constexpr int kMessageLensDockAccepted = 19;
 constexpr int kMessageFlashAccepted = 306;
 constexpr int kMessageNewerProgram = 27;
 constexpr int kTextNewerProgram = 3134;
+constexpr int kMessageInformation = 2;
+constexpr int kTextDeviceAccessDenied = 3141;
 
 std::uint32_t HomeMessageOf(dock::DeviceKind kind) {
   switch (kind) {
@@ -42,6 +44,7 @@ void SessionController::HandleEvent(const Event& event) {
   switch (event.message) {
     case WM_START_MONITORING: StartMonitoring(); break;
     case WM_DOCK_OPENED: OnDockOpened(event.wParam != 0); break;
+    case WM_DOCK_ACCESS_DENIED: OnDockAccessDenied(); break;
     case WM_DOCK_STATUS:
       OnDockStatus(static_cast<int>(event.wParam & 0xFFFF), static_cast<int>((event.wParam >> 16) & 0xFFFF));
       break;
@@ -68,6 +71,12 @@ void SessionController::StartMonitoring() {
 void SessionController::OnDeviceChange() {
   if (s_.state.sequenceActive || !s_.state.monitoringStarted || s_.dock.IsConnecting()) return;
   if (!s_.dock.RequestStatusExclusive()) DeviceLost();
+}
+
+void SessionController::OnDockAccessDenied() {
+  if (accessNoticeShown_) return;
+  accessNoticeShown_ = true;
+  s_.ui.AskMessage(kMessageInformation, Text(kTextDeviceAccessDenied));
 }
 
 void SessionController::OnDockOpened(bool opened) {

@@ -145,6 +145,8 @@ class SessionController {
   std::string Text(int id) const;
   // The start screen with the home message of the kind (0: none), as the removal paths show it.
   void ClearShownDevice(std::uint32_t homeMessage);
+  // A device is there but this user may not open it: says what to do, once a run.
+  void OnDockAccessDenied();
   void EndOpenDialogs();
   void EndOpenMessageIfEndable();
   // Ends a sequence: a lost device is handled, a present one is watched again.
@@ -181,6 +183,7 @@ class SessionController {
   SessionParts s_;
   std::atomic<bool> aboutUsbDevice_{false};
   std::atomic<bool> emcInProgress_{false};
+  bool accessNoticeShown_ = false;  // the device-permission advice comes once a run
   std::chrono::milliseconds reconnectStep_{100};
   std::mutex reconnectMutex_;  // guards the thread object
   std::thread reconnectThread_;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 namespace cbx::sim {
@@ -26,6 +27,8 @@ struct VirtualDevice::State {
   std::uint64_t openId = 0;  // the connection the host holds; 0 when none
   std::uint64_t nextId = 1;
   std::deque<std::vector<std::uint8_t>> replies;
+  // The "still working" answer a waited request gets for ever; cleared by the next report.
+  std::optional<std::vector<std::uint8_t>> endless;
   Faults faults;
   std::size_t received = 0;
 
@@ -50,6 +53,7 @@ struct VirtualDevice::State {
   void DropConnectionLocked() {
     openId = 0;
     replies.clear();
+    endless.reset();
     replyReady.notify_all();
   }
   // Unplugged by a fault: stays away until plugged in again.
@@ -99,9 +103,32 @@ std::string Hex4(unsigned value) {
   return text;
 }
 
-bool FaultHits(const Faults& faults, std::uint16_t code) {
-  return faults.reply != ReplyFault::None && (!faults.replyFaultCode || *faults.replyFaultCode == code);
+// Whether the reply fault hits this report; a counted fault is spent when it hits.
+bool FaultHits(Faults& faults, std::uint16_t code) {
+  if (faults.reply == ReplyFault::None) return false;
+  if (!faults.replyFaultAfter) return !faults.replyFaultCode || *faults.replyFaultCode == code;
+  if (*faults.replyFaultAfter > 1) {
+    --*faults.replyFaultAfter;
+    return false;
+  }
+  faults.replyFaultAfter.reset();
+  faults.reply = ReplyFault::None;
+  return true;
 }
+
+bool IsWaitedRequest(std::uint16_t code) {
+  switch (code) {
+    case dock::cmd::kLensUpdateStart: case dock::cmd::kDockUpdateStart: case dock::cmd::kSectorTable:
+    case dock::cmd::kAfReadStart: case dock::cmd::kAfWriteStart: case dock::cmd::kCsReadStart:
+    case dock::cmd::kCsWriteStart:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// How often a device stuck in "still working" answers.
+constexpr auto kEndlessPace = std::chrono::milliseconds(1);
 
 class VirtualConnection final : public dock::HidConnection {
  public:
@@ -140,6 +167,7 @@ int VirtualDevice::State::Write(std::uint64_t id, const std::uint8_t* data, std:
       std::copy_n(data, std::min(length, request.size()), request.begin());
       const std::uint16_t code = dock::CodeOf(request);
       ++received;
+      endless.reset();
       lines.push_back("-> " + dock::DescribeReport(request));
 
       if (faults.disconnectAfter && --*faults.disconnectAfter == 0) {
@@ -149,7 +177,16 @@ int VirtualDevice::State::Write(std::uint64_t id, const std::uint8_t* data, std:
       } else {
         DeviceResponder::Outcome outcome = responder.Handle(request);
         if (!outcome.handled) lines.push_back("-- " + Hex4(code) + " is not handled: no reply");
-        if (!outcome.replies.empty() && FaultHits(faults, code)) {
+        if (faults.stillWorking && IsWaitedRequest(code)) {
+          const dock::Report working =
+              dock::StatusReply{*dock::ResponseCodeFor(code), *faults.stillWorking}.Encode();
+          endless.emplace(ReportLengthLocked(), 0);
+          std::copy_n(working.begin(), std::min(endless->size(), working.size()), endless->begin());
+          outcome.replies.clear();
+          lines.push_back("-- still working for ever on " + Hex4(code));
+        }
+        const bool replyFault = FaultHits(faults, code);
+        if (!outcome.replies.empty() && replyFault) {
           if (faults.reply == ReplyFault::Silent) {
             lines.push_back("-- silent: no reply to " + Hex4(code));
             outcome.replies.clear();
@@ -186,15 +223,25 @@ std::string VirtualDevice::State::RestartLocked() {
 
 int VirtualDevice::State::Read(std::uint64_t id, std::uint8_t* data, std::size_t capacity, int timeoutMs) {
   std::unique_lock lock(mutex);
-  const auto ready = [&] { return id != openId || !replies.empty(); };
+  if (endless && replies.empty()) {
+    lock.unlock();
+    std::this_thread::sleep_for(kEndlessPace);
+    lock.lock();
+  }
+  const auto ready = [&] { return id != openId || !replies.empty() || endless; };
   if (timeoutMs < 0) {
     replyReady.wait(lock, ready);
   } else if (!replyReady.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
     return 0;
   }
   if (id != openId) return -1;
-  const std::vector<std::uint8_t> reply = std::move(replies.front());
-  replies.pop_front();
+  std::vector<std::uint8_t> reply;
+  if (replies.empty()) {
+    reply = *endless;
+  } else {
+    reply = std::move(replies.front());
+    replies.pop_front();
+  }
   const std::size_t n = std::min(capacity, reply.size());
   if (data != nullptr) std::copy_n(reply.begin(), n, data);
   return static_cast<int>(n);

@@ -32,6 +32,12 @@ struct Faults {
   // The device drops off the bus when the N-th report from now arrives (that report is not
   // answered), as if the cable were pulled in the middle of an exchange. 0 drops it at once.
   std::optional<std::size_t> disconnectAfter;
+  // With a reply fault: it hits the N-th report from now only (1: the next one), whatever
+  // its code, and is then spent.
+  std::optional<std::size_t> replyFaultAfter;
+  // Waited requests (start commands, sector-table chunks) are answered with this status
+  // (0x00 or 0xCC) for as long as the host keeps reading, never with "done".
+  std::optional<std::uint8_t> stillWorking;
   // One data-area unit request answered with another status.
   std::optional<UnitStatusFault> unitStatus;
   // One firmware data request (block, sub-packet or packet) answered with another status.

@@ -1,8 +1,10 @@
 #include "update/ProductInfoReaders.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <map>
 #include <string_view>
 
@@ -156,17 +158,18 @@ bool ReadDockCommon(SectionValues& v, DockUpdateInfo& dock, const std::string& f
          !dock.dockDisplayVer.empty();
 }
 
-// 100·a + 10·b + c of "a.b.c".
+// 100·a + 10·b + c of "a.b.c", held to the int range: the text may come from the user.
 int ProgramVersionValue(std::string_view version) {
-  int weights[] = {100, 10, 1};
-  int value = 0;
-  for (int weight : weights) {
+  const std::int64_t weights[] = {100, 10, 1};
+  std::int64_t value = 0;
+  for (const std::int64_t weight : weights) {
     const std::size_t dot = version.find('.');
     value += weight * AtoiLike(version.substr(0, dot));
     if (dot == std::string_view::npos) break;
     version.remove_prefix(dot + 1);
   }
-  return value;
+  return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()));
 }
 
 }  // namespace

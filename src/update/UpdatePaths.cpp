@@ -1,5 +1,8 @@
 #include "update/UpdatePaths.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <sstream>
 
 #include "app/Configuration.h"
@@ -44,9 +47,12 @@ std::string DockFolderUrl(const std::string& base, bool flashDock, const std::st
 int ProgramVersionNumber(const std::string& programVersion) {
   std::istringstream in(programVersion);
   std::string part;
-  int fields[3] = {0, 0, 0};
+  std::int64_t fields[3] = {0, 0, 0};
   for (int i = 0; i < 3 && std::getline(in, part, '.'); ++i) fields[i] = TextToInt(part);
-  return 100 * fields[0] + 10 * fields[1] + fields[2];
+  // Held to the int range: the text may come from the user.
+  const std::int64_t value = 100 * fields[0] + 10 * fields[1] + fields[2];
+  return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()));
 }
 
 std::string ProgramFolderName(const std::string& programVersion) {

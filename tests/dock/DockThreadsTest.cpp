@@ -87,6 +87,27 @@ TEST(DockThreads, ConnectThreadPrefersDockThenFlashThenConverter) {
   }
 }
 
+TEST(DockThreads, LockedDeviceIsAnnouncedOnceThenOpensWhenAllowed) {
+  auto backend = std::make_shared<ScriptedBackend>();
+  auto device = backend->Add(std::make_shared<ScriptedDevice>(kProductLensDock, StatusResponder{}));
+  device->locked = true;
+  EventQueue events;
+  DockDevice dock(backend);
+  dock.RegisterArrival(&events);
+  dock.StartConnectThread();
+  EXPECT_EQ(NextEvent(events).message, WM_DOCK_ACCESS_DENIED);
+  EXPECT_EQ(dock.DeniedDevicePath(), "scripted");
+  // Later passes meet the same locked node and stay quiet.
+  EXPECT_FALSE(events.Next(3 * kConnectInterval));
+  EXPECT_TRUE(dock.IsConnecting());
+
+  device->locked = false;
+  const Event opened = NextEvent(events);
+  EXPECT_EQ(opened.message, WM_DOCK_OPENED);
+  EXPECT_EQ(opened.wParam, 1u);
+  EXPECT_FALSE(dock.DeniedDevicePath());
+}
+
 TEST(DockThreads, DeviceWithOtherReportLengthsNeverBecomesReady) {
   auto backend = std::make_shared<ScriptedBackend>();
   auto device = std::make_shared<ScriptedDevice>(kProductLensDock, StatusResponder{});

@@ -27,6 +27,8 @@ class ScriptedDevice {
 
   std::uint16_t productId() const { return productId_; }
   std::size_t reportLength = dock::kReportSize;
+  // Present but closed to this user, as a device node without permission.
+  std::atomic<bool> locked{false};
 
   void SetResponder(Responder responder) {
     std::lock_guard lock(mutex_);
@@ -109,7 +111,11 @@ class ScriptedBackend : public dock::HidBackend {
       found.vendorId = vendorId;
       found.productId = productId;
       found.inputReportLength = found.outputReportLength = device->reportLength;
-      found.connection = std::make_shared<Connection>(device);
+      if (device->locked.load()) {
+        found.accessDenied = true;
+      } else {
+        found.connection = std::make_shared<Connection>(device);
+      }
       return found;
     }
     return std::nullopt;

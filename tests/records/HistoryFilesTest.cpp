@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -347,6 +348,20 @@ TEST_F(HistoryFiles, DockHistoryRoundTripAndZeroGap) {
   EXPECT_EQ(loaded.Records().size(), 3u);
   EXPECT_TRUE(CacheFiles().empty());
   EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(HistoryFiles, ARecordAfterALongZeroGapStillLoads) {
+  // An imported archive can unpack to a history file of many megabytes of zero words.
+  update::DockHistory history;
+  history.Add({2084, "EO", "Dock EO", "1.0.02.0004", "1.02"});
+  SaveDockHistory(history, where_);
+  const std::string record = ReadFile(DockFile());
+  fs::resize_file(DockFile(), record.size() + (std::uintmax_t{8} << 20));
+  std::ofstream(DockFile(), std::ios::binary | std::ios::app) << record;
+
+  update::DockHistory loaded;
+  LoadDockHistory(loaded, where_);
+  EXPECT_EQ(loaded.Records().size(), 2u);
 }
 
 TEST_F(HistoryFiles, InspectingAFileWritesNothing) {

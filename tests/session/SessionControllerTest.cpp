@@ -63,6 +63,13 @@ TEST_F(SessionControllerTest, MountedLensStartsTheLensSequence) {
   EXPECT_THAT(ui_.Shown({"screen", "home"}), ElementsAre("screen -1", "home 8007", "screen 0", "home 8007"));
 }
 
+TEST_F(SessionControllerTest, LockedDeviceAdviceIsShownOnceARun) {
+  Plug("zoom-lens-dock");
+  ui_.Forget();
+  for (int i = 0; i < 2; ++i) controller_->HandleEvent(Event{WM_DOCK_ACCESS_DENIED, 0, 0});
+  EXPECT_THAT(ui_.Shown({"ask"}), ElementsAre("ask 2:3141"));
+}
+
 TEST_F(SessionControllerTest, DeviceChangeCostsOneStatusRequestAndIsIgnoredDuringASequence) {
   PlugAndIdentify("zoom-lens-dock");
   dock_->StopPolling();

@@ -195,6 +195,7 @@ class SessionControllerTest : public ::testing::Test {
     ui_.SetPump([this](std::chrono::milliseconds wait) {
       if (auto e = events_.Next(wait)) controller_->HandleEvent(*e);
     });
+    if (beforeConnect_) beforeConnect_(*device_);
     dock_->RegisterArrival(&events_);
     dock_->StartConnectThread();
   }
@@ -238,6 +239,8 @@ class SessionControllerTest : public ::testing::Test {
   std::unique_ptr<SessionController> controller_;
   lens::LensSettingsModel model_;
   std::unique_ptr<lens::SettingsController> settings_;
+  // Called with each plugged device before the session first looks for it.
+  std::function<void(sim::VirtualDevice&)> beforeConnect_;
 };
 
 }  // namespace cbx::session

@@ -349,6 +349,7 @@ TEST(ReadDockFConfig, MinimumVersionKeyDependsOnTheProgramVersion) {
       {"1.3.9 without the old key", "1.3.9", {{"FirmupMinCBXVer", std::nullopt}}, "", 1, 0},
       {"without FwupOk", "2.0.0", {{"FwupOk", std::nullopt}}, "1.5.0", 0, 0},
       {"FwupOk NO is present", "2.0.0", {{"FwupOk", "NO"}}, "1.5.0", 0, 1},
+      {"huge version parts count as new", "1.99999999999.0", {}, "1.5.0", 1, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -36,6 +36,7 @@ TEST(UpdatePaths, LanguageFilesAndProgramFolder) {
   EXPECT_EQ(ProgramFolderUrl("http://h/", "2.0.0"), "http://h/Win");
   EXPECT_EQ(ProgramFolderUrl("http://h/", "1.3.9"), "http://h/CBX");
   EXPECT_EQ(ProgramFolderUrl("http://h/", "1.4.0"), "http://h/Win");
+  EXPECT_EQ(ProgramFolderUrl("http://h/", "99999999999.9.9"), "http://h/Win");
   EXPECT_EQ(LocalProgramFolder("/r", "1.2.0"), "/r/CBX");
 }
 

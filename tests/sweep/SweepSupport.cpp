@@ -1,0 +1,63 @@
+#include "SweepSupport.h"
+
+#include <dirent.h>
+
+#include <thread>
+
+namespace cbx::sweep {
+
+int Threads() {
+  // Sanitizer runtimes start a helper thread with the first thread a program makes; make
+  // it exist before the first count so only our own threads are compared.
+  static const bool warmedUp = [] {
+    std::thread([] {}).join();
+    return true;
+  }();
+  (void)warmedUp;
+  int n = 0;
+  if (DIR* d = opendir("/proc/self/task")) {
+    while (const dirent* e = readdir(d)) n += e->d_name[0] != '.';
+    closedir(d);
+  }
+  return n;
+}
+
+Counts& Counts::Instance() {
+  static Counts counts;
+  return counts;
+}
+
+void Counts::Add(const std::string& variant, std::size_t exchanges, std::size_t points, std::size_t runs,
+                 Clock::duration took) {
+  std::lock_guard lock(mutex_);
+  ++variants_;
+  exchanges_ += exchanges;
+  points_ += points;
+  runs_ += runs;
+  took_ += took;
+  std::printf("[sweep] %-34s %5zu exchanges  %5zu points  %5zu runs  %s\n", variant.c_str(), exchanges, points, runs,
+              Ms(took).c_str());
+  std::fflush(stdout);
+}
+
+void Counts::PrintTotal() const {
+  std::lock_guard lock(mutex_);
+  if (variants_ == 0) return;
+  std::printf("[sweep] %s, seed %u: %zu variants, %zu exchanges, %zu points, %zu runs, %s\n",
+              FullSweep() ? "full" : "sampled", SweepSeed(), variants_, exchanges_, points_, runs_,
+              Ms(took_).c_str());
+  std::fflush(stdout);
+}
+
+namespace {
+
+class PrintTotals : public ::testing::Environment {
+ public:
+  void TearDown() override { Counts::Instance().PrintTotal(); }
+};
+
+[[maybe_unused]] const auto* const kTotals = ::testing::AddGlobalTestEnvironment(new PrintTotals);
+
+}  // namespace
+
+}  // namespace cbx::sweep
