@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 #include "update/UpdateConfig.h"
 
@@ -16,6 +17,10 @@ void GlobalInit() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
+
+constexpr std::size_t kWriteBufferBytes = 1024 * 1024;
+// Fewer, larger reads from the socket; within every libcurl's accepted range.
+constexpr long kReceiveBufferBytes = 256 * 1024;
 
 struct Sink {
   std::FILE* file = nullptr;
@@ -58,6 +63,10 @@ HttpResult HttpGetToFile(const std::string& url, const std::string& localPath) {
   Sink sink;
   sink.file = std::fopen(partPath.c_str(), "wb");
   if (sink.file == nullptr) return result;
+  // The transport hands over pieces of a few KiB; a large stdio buffer turns them into few
+  // large writes. Flush failures still show up at fclose.
+  std::vector<char> fileBuffer(kWriteBufferBytes);
+  std::setvbuf(sink.file, fileBuffer.data(), _IOFBF, fileBuffer.size());
 
   CURL* curl = curl_easy_init();
   if (curl == nullptr) {
@@ -87,6 +96,7 @@ HttpResult HttpGetToFile(const std::string& url, const std::string& localPath) {
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
 
   // A body that is not 200 is never written anywhere but the part file.
   const CURLcode code = curl_easy_perform(curl);
