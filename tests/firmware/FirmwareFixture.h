@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <thread>
 
 #include <cstdint>
@@ -23,6 +21,7 @@
 #include "sim/SimTestSupport.h"
 #include "sim/VirtualDevice.h"
 #include "support/TempDir.h"
+#include "support/ThreadCount.h"
 
 namespace cbx::firmware::test {
 
@@ -62,21 +61,6 @@ inline int Function(int type) {
   return type == lens::kTransferLensFirmware || type == lens::kTransferLensFirmwareSectors ? 21 : 11;
 }
 
-inline int Threads() {
-  // Sanitizer runtimes start a helper thread with the first thread a program makes; make
-  // it exist before the first count so only our own threads are compared.
-  static const bool warmedUp = [] {
-    std::thread([] {}).join();
-    return true;
-  }();
-  (void)warmedUp;
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/task")) {
-    while (const dirent* e = readdir(d)) n += e->d_name[0] != '.';
-    closedir(d);
-  }
-  return n;
-}
 
 class FirmwareTest : public ::testing::Test {
  protected:

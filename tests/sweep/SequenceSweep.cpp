@@ -100,14 +100,8 @@ class Bench : public session::SessionControllerTest {
 };
 
 Outcome RunOnce(const Scenario& s, const std::optional<sim::Faults>& faults) {
-  const int threads = Threads();
-  Outcome out;
-  {
-    auto bench = std::make_unique<Bench>();
-    out = bench->Run(s, faults);
-  }
-  EXPECT_EQ(Threads(), threads);
-  return out;
+  auto bench = std::make_unique<Bench>();
+  return bench->Run(s, faults);
 }
 
 class SequenceSweep : public ::testing::TestWithParam<Scenario> {};
@@ -115,25 +109,21 @@ class SequenceSweep : public ::testing::TestWithParam<Scenario> {};
 TEST_P(SequenceSweep, EveryExchangeFaultBringsTheSessionToRest) {
   const Scenario& s = GetParam();
   const Stopwatch total;
+  const int threads = Threads();
   const Outcome clean = RunOnce(s, std::nullopt);
+  EXPECT_EQ(Threads(), threads);
   ASSERT_TRUE(clean.firmwareComplete);
   const auto bound = clean.took + kSessionWaits + kMargin;
 
   const std::vector<std::size_t> points = ExchangePoints(clean.exchanges, kSequenceEdge, kSequenceSpread);
-  std::size_t runs = 1;
-  for (const Fault fault : {Fault::Unplug, Fault::WrongCode}) {
-    for (const std::size_t k : points) {
-      SCOPED_TRACE(std::string(s.name) + ", " + Name(fault) + " at exchange " + std::to_string(k) + " of " +
-                   std::to_string(clean.exchanges));
-      const Outcome run = RunOnce(s, FaultAt(fault, k));
-      ++runs;
-      EXPECT_LT(run.took, bound) << Ms(run.took);
-      // Never told that an update succeeded which did not reach the device.
-      if (!run.firmwareComplete && !clean.notices.empty()) {
-        for (const std::string& notice : clean.notices) EXPECT_THAT(run.notices, Not(Contains(notice)));
-      }
+  const std::size_t runs = 1 + SweepFaults(s.name, clean.exchanges, points, [&](Fault fault, std::size_t k) {
+    const Outcome run = RunOnce(s, FaultAt(fault, k));
+    EXPECT_LT(run.took, bound) << Ms(run.took);
+    // Never told that an update succeeded which did not reach the device.
+    if (!run.firmwareComplete && !clean.notices.empty()) {
+      for (const std::string& notice : clean.notices) EXPECT_THAT(run.notices, Not(Contains(notice)));
     }
-  }
+  });
   Counts::Instance().Add(s.name, clean.exchanges, points.size(), runs, total.Elapsed());
 }
 

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "dock/Protocol.h"
 #include "sim/VirtualDevice.h"
+#include "support/ThreadCount.h"
 
 namespace cbx::sweep {
 
@@ -80,8 +82,41 @@ inline sim::Faults StillWorking(std::uint8_t status) {
   return faults;
 }
 
-// Threads of this process, to see that a run leaves none behind.
-int Threads();
+using test::Threads;
+
+// Runs `run(fault, k)` for each fault at every point, under a trace that names them, and
+// checks that each run leaves no thread behind. Returns how many runs it made.
+template <class Run>
+std::size_t SweepFaults(const std::string& variant, std::size_t exchanges, const std::vector<std::size_t>& points,
+                        Run&& run) {
+  std::size_t runs = 0;
+  for (const Fault fault : {Fault::Unplug, Fault::WrongCode}) {
+    for (const std::size_t k : points) {
+      SCOPED_TRACE(variant + ", " + Name(fault) + " at exchange " + std::to_string(k) + " of " +
+                   std::to_string(exchanges));
+      const int threads = Threads();
+      run(fault, k);
+      ++runs;
+      EXPECT_EQ(Threads(), threads);
+    }
+  }
+  return runs;
+}
+
+// Runs `run(faults)` with a device that answers "not finished" and then "still working" for
+// ever, with the same trace and thread check. Returns how many runs it made.
+template <class Run>
+std::size_t SweepStillWorking(const std::string& variant, Run&& run) {
+  std::size_t runs = 0;
+  for (const std::uint8_t status : {dock::kStatusNotFinished, dock::kStatusWorking}) {
+    SCOPED_TRACE(variant + ", still working with " + std::to_string(status));
+    const int threads = Threads();
+    run(StillWorking(status));
+    ++runs;
+    EXPECT_EQ(Threads(), threads);
+  }
+  return runs;
+}
 
 // One line per variant and a total at the end of the program.
 class Counts {

@@ -176,38 +176,27 @@ TEST_P(FirmwareSweep, EveryExchangeFaultEndsTheWorkerWithItsFailure) {
 
   const std::vector<std::size_t> points = ExchangePoints(clean.exchanges);
   std::size_t runs = 1;
-  for (const Fault fault : {Fault::Unplug, Fault::WrongCode}) {
-    for (const std::size_t k : points) {
-      SCOPED_TRACE(std::string(v.name) + ", " + Name(fault) + " at exchange " + std::to_string(k) + " of " +
-                   std::to_string(clean.exchanges));
-      const int threads = Threads();
-      const FirmwareRun run = RunFirmware(dir_, v.type, FaultAt(fault, k));
-      ++runs;
-      EXPECT_EQ(Threads(), threads);
-      EXPECT_LT(run.took, bound) << Ms(run.took);
-      // The closing command of a dock or converter update has no answer: the device going
-      // away after it is the restart the update asked for.
-      const bool afterEnd = clean.endCommandAt != 0 && k >= clean.endCommandAt;
-      if (afterEnd) {
-        EXPECT_EQ(run.result, lens::kTransferSuccess) << run.log;
-        EXPECT_TRUE(run.restartPending);
-      } else {
-        EXPECT_EQ(run.result, CommandFailure(v.type)) << run.log;
-        EXPECT_FALSE(run.restartPending);
-        EXPECT_THAT(run.log, HasSubstr("ErrNo."));
-      }
+  runs += SweepFaults(v.name, clean.exchanges, points, [&](Fault fault, std::size_t k) {
+    const FirmwareRun run = RunFirmware(dir_, v.type, FaultAt(fault, k));
+    EXPECT_LT(run.took, bound) << Ms(run.took);
+    // The closing command of a dock or converter update has no answer: the device going
+    // away after it is the restart the update asked for.
+    const bool afterEnd = clean.endCommandAt != 0 && k >= clean.endCommandAt;
+    if (afterEnd) {
+      EXPECT_EQ(run.result, lens::kTransferSuccess) << run.log;
+      EXPECT_TRUE(run.restartPending);
+    } else {
+      EXPECT_EQ(run.result, CommandFailure(v.type)) << run.log;
+      EXPECT_FALSE(run.restartPending);
+      EXPECT_THAT(run.log, HasSubstr("ErrNo."));
     }
-  }
-  for (const std::uint8_t status : {dock::kStatusNotFinished, dock::kStatusWorking}) {
-    SCOPED_TRACE(std::string(v.name) + ", still working with " + std::to_string(status));
-    const int threads = Threads();
-    const FirmwareRun run = RunFirmware(dir_, v.type, StillWorking(status));
-    ++runs;
-    EXPECT_EQ(Threads(), threads);
+  });
+  runs += SweepStillWorking(v.name, [&](const sim::Faults& faults) {
+    const FirmwareRun run = RunFirmware(dir_, v.type, faults);
     EXPECT_LT(run.took, kReadTimeout + kStillWorkingLimit + kMargin) << Ms(run.took);
     EXPECT_EQ(run.result, CommandFailure(v.type)) << run.log;
     EXPECT_FALSE(run.restartPending);
-  }
+  });
   Counts::Instance().Add(v.name, clean.exchanges, points.size(), runs, total.Elapsed());
 }
 
@@ -343,51 +332,40 @@ TEST_P(SettingsSweep, EveryExchangeFaultEndsTheOperationWithItsReport) {
 
   const std::vector<std::size_t> points = ExchangePoints(clean.exchanges);
   std::size_t runs = 1;
-  for (const Fault fault : {Fault::Unplug, Fault::WrongCode}) {
-    for (const std::size_t k : points) {
-      SCOPED_TRACE(std::string(v.name) + ", " + Name(fault) + " at exchange " + std::to_string(k) + " of " +
-                   std::to_string(clean.exchanges));
-      const int threads = Threads();
-      const SettingsRun run = Run(FaultAt(fault, k));
-      ++runs;
-      EXPECT_EQ(Threads(), threads);
-      EXPECT_LT(run.took, bound) << Ms(run.took);
-      EXPECT_FALSE(run.ok);
-      if (k == 1) {
-        // The opening status: the device is taken for lost before any transfer.
-        EXPECT_TRUE(run.transfers.empty());
-        EXPECT_EQ(run.lost, 1);
-        if (write) {
-          EXPECT_THAT(run.log, HasSubstr(Err(lens::kFnAfDataWrite, lens::kErrDockNotConnected)));
-        }
-      } else if (k < clean.exchanges) {
-        // Inside the transfer: a lens failure, reported as such.
-        EXPECT_THAT(run.transfers, ::testing::ElementsAre(lensFailed));
-        EXPECT_THAT(run.log, HasSubstr(Err(v.function, lens::kErrLensFailure)));
-        if (write) {
-          EXPECT_TRUE(run.failed);
-          EXPECT_EQ(run.lost, fault == Fault::Unplug ? 1 : 0);
-        }
-      } else {
-        // The closing status: the data went across, the device is gone.
-        EXPECT_THAT(run.transfers, ::testing::ElementsAre(succeeded));
-        EXPECT_THAT(run.log, Not(HasSubstr(Err(v.function, lens::kErrLensFailure))));
-        EXPECT_EQ(run.lost, 1);
+  runs += SweepFaults(v.name, clean.exchanges, points, [&](Fault fault, std::size_t k) {
+    const SettingsRun run = Run(FaultAt(fault, k));
+    EXPECT_LT(run.took, bound) << Ms(run.took);
+    EXPECT_FALSE(run.ok);
+    if (k == 1) {
+      // The opening status: the device is taken for lost before any transfer.
+      EXPECT_TRUE(run.transfers.empty());
+      EXPECT_EQ(run.lost, 1);
+      if (write) {
+        EXPECT_THAT(run.log, HasSubstr(Err(lens::kFnAfDataWrite, lens::kErrDockNotConnected)));
       }
+    } else if (k < clean.exchanges) {
+      // Inside the transfer: a lens failure, reported as such.
+      EXPECT_THAT(run.transfers, ::testing::ElementsAre(lensFailed));
+      EXPECT_THAT(run.log, HasSubstr(Err(v.function, lens::kErrLensFailure)));
+      if (write) {
+        EXPECT_TRUE(run.failed);
+        EXPECT_EQ(run.lost, fault == Fault::Unplug ? 1 : 0);
+      }
+    } else {
+      // The closing status: the data went across, the device is gone.
+      EXPECT_THAT(run.transfers, ::testing::ElementsAre(succeeded));
+      EXPECT_THAT(run.log, Not(HasSubstr(Err(v.function, lens::kErrLensFailure))));
+      EXPECT_EQ(run.lost, 1);
     }
-  }
-  for (const std::uint8_t status : {dock::kStatusNotFinished, dock::kStatusWorking}) {
-    SCOPED_TRACE(std::string(v.name) + ", still working with " + std::to_string(status));
-    const int threads = Threads();
-    const SettingsRun run = Run(StillWorking(status));
-    ++runs;
-    EXPECT_EQ(Threads(), threads);
+  });
+  runs += SweepStillWorking(v.name, [&](const sim::Faults& faults) {
+    const SettingsRun run = Run(faults);
     EXPECT_LT(run.took, kReadTimeout + kStillWorkingLimit + kMargin) << Ms(run.took);
     EXPECT_FALSE(run.ok);
     EXPECT_THAT(run.transfers, ::testing::ElementsAre(lensFailed));
     EXPECT_THAT(run.log, HasSubstr(Err(v.function, lens::kErrLensFailure)));
     EXPECT_EQ(run.lost, 0);
-  }
+  });
   Counts::Instance().Add(v.name, clean.exchanges, points.size(), runs, total.Elapsed());
 }
 

@@ -54,28 +54,22 @@ void CFlmtSliderNeo::SetTicks(std::vector<CFlmtSliderInfo> ticks) {
 }
 
 void CFlmtSliderNeo::SetFirstRange(int min, int max) {
-  if (min > max) min = max = 0;
-  first_.min = min;
-  first_.max = max;
-  first_.position = std::clamp(first_.position, min, max);
+  first_.SetRange(min, max);
   update();
 }
 
 void CFlmtSliderNeo::SetSecondRange(int min, int max) {
-  if (min > max) min = max = 0;
-  second_.min = min;
-  second_.max = max;
-  second_.position = std::clamp(second_.position, min, max);
+  second_.SetRange(min, max);
   update();
 }
 
 void CFlmtSliderNeo::SetFirstPosition(int position) {
-  first_.position = std::clamp(position, first_.min, first_.max);
+  first_.SetPosition(position);
   update();
 }
 
 void CFlmtSliderNeo::SetSecondPosition(int position) {
-  second_.position = std::clamp(position, second_.min, second_.max);
+  second_.SetPosition(position);
   update();
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -79,6 +80,14 @@ class CFlmtSliderNeo : public QWidget {
  private:
   struct Handle {
     int position = 0, min = 0, max = 0;
+    // An empty range becomes 0..0; the position stays inside the range.
+    void SetRange(int low, int high) {
+      if (low > high) low = high = 0;
+      min = low;
+      max = high;
+      position = std::clamp(position, min, max);
+    }
+    void SetPosition(int p) { position = std::clamp(p, min, max); }
   };
   int TickX(int index) const;
   QRect HandleRect(const Handle& h, bool first) const;

@@ -1,9 +1,11 @@
 #include "ui/screens/CCstmChoiceDialog.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/Log.h"
 #include "ui/controls/CBasicButton.h"
 #include "ui/controls/CStaticBase.h"
-#include "ui/screens/CCstmSelDetailsDialog.h"
 
 namespace cbx::ui {
 
@@ -43,26 +45,36 @@ void CCstmChoiceDialog::Select(int index) {
 
 // ---- AF speed and OS ----
 
+LensChoiceTexts LensChoiceTextsOf(const update::CLensUpdateInfoData& lens, bool osMode) {
+  if (osMode) return {{lens.btnOsText1, lens.btnOsText2, lens.btnOsText3}, {lens.msgOsText1, lens.msgOsText2, lens.msgOsText3}};
+  return {{lens.btnAfSpeedText1, lens.btnAfSpeedText2, lens.btnAfSpeedText3},
+          {lens.msgAfSpeedText1, lens.msgAfSpeedText2, lens.msgAfSpeedText3}};
+}
+
+QString ChoiceName(const ScreenContext& context, bool osMode, int value) {
+  const auto button = static_cast<std::size_t>(
+      std::find(std::begin(CCstmModeChoiceDialog::kValues), std::end(CCstmModeChoiceDialog::kValues), value) -
+      std::begin(CCstmModeChoiceDialog::kValues));
+  if (button >= 3) return {};
+  const LensChoiceTexts own = LensChoiceTextsOf(context.state.currentDevice, osMode);
+  if (!own.labels[button].empty()) return QString::fromStdString(own.labels[button]);
+  return Text(context.texts, (osMode ? kOsTexts : kAfSpeedTexts).labels[button]);
+}
+
 CCstmModeChoiceDialog::CCstmModeChoiceDialog(ScreenContext& context, int screenId, bool osMode, QWidget* parent)
     : CCstmChoiceDialog(context, screenId, osMode ? kOsTexts : kAfSpeedTexts, parent), osMode_(osMode) {
   LayOut();
 }
 
 void CCstmModeChoiceDialog::Refresh() {
-  const auto& lens = Lens();
-  const std::string* buttons[3] = {osMode_ ? &lens.btnOsText1 : &lens.btnAfSpeedText1,
-                                   osMode_ ? &lens.btnOsText2 : &lens.btnAfSpeedText2,
-                                   osMode_ ? &lens.btnOsText3 : &lens.btnAfSpeedText3};
-  const std::string* messages[3] = {osMode_ ? &lens.msgOsText1 : &lens.msgAfSpeedText1,
-                                    osMode_ ? &lens.msgOsText2 : &lens.msgAfSpeedText2,
-                                    osMode_ ? &lens.msgOsText3 : &lens.msgAfSpeedText3};
   // The lens's own words where its message file has them.
+  const LensChoiceTexts own = LensChoiceTextsOf(Lens(), osMode_);
   for (std::size_t i = 0; i < 3; ++i) {
     TextItem label = LoadTextItem(context_.texts, texts_.labels[i]);
-    if (!buttons[i]->empty()) label.text = QString::fromStdString(*buttons[i]);
+    if (!own.labels[i].empty()) label.text = QString::fromStdString(own.labels[i]);
     choices_[i]->SetLabel(label, 37);
     descriptions_[i]->SetTextFromId(context_.texts, texts_.descriptions[i], kFormatWordBreak | kFormatVCenter);
-    if (!messages[i]->empty()) descriptions_[i]->SetText(QString::fromStdString(*messages[i]));
+    if (!own.descriptions[i].empty()) descriptions_[i]->SetText(QString::fromStdString(own.descriptions[i]));
   }
 
   lens::LensSettingsModel& m = Model();
@@ -114,13 +126,7 @@ void CCstmSelMFSensDialog::LayOut() {
   CCstmChoiceDialog::LayOut();
   AddText(QRect(40, 352, 572, 40), 5111, kFormatWordBreak | kFormatVCenter);
   write_ = AddLensButton(1, 5108, ExtraButtonPlace(1), [this] {
-    lens::LensSettingsModel& m = Model();
-    if (WriteCs()) {
-      m.ReadWriteCounter(m.writeCounter);
-      m.ReadMfSensitivityByte(m.mfSensitivityByte);
-      m.ReadModeGroups(m.mode1Group, m.mode2Group);
-      m.SaveCsSnapshot();
-    }
+    if (WriteCs()) ReloadMlRecord();
     Refresh();
   });
   reset_ = AddLensButton(1, 5109, ExtraButtonPlace(0), [this] {

@@ -10,6 +10,16 @@ namespace cbx::ui {
 
 class CStaticBase;
 
+// The lens's own words for the three choices of the AF-speed or OS screen, by button (empty
+// where its message file has none).
+struct LensChoiceTexts {
+  std::array<std::string, 3> labels, descriptions;
+};
+LensChoiceTexts LensChoiceTextsOf(const update::CLensUpdateInfoData& lens, bool osMode);
+
+// The name of an AF-speed or OS value: the text its choice button shows.
+QString ChoiceName(const ScreenContext& context, bool osMode, int value);
+
 class CCstmChoiceDialog : public CCustomScreen {
   Q_OBJECT
  public:

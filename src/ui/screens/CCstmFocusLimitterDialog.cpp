@@ -94,7 +94,7 @@ void CCstmFocusLimitterDialog::Refresh() {
   slider_->SetTicks(LimiterTicks(m.LensInfo().encoderPositions));
   // An ml-mount lens takes positions 0..n-1 only; a larger one would come back from the
   // lens as out of range.
-  slider_->SetFirstRange(0, ml ? std::max(n - 1, 0) : n);
+  slider_->SetFirstRange(0, ml ? lens::ClampMlLimiterPosition(m, n) : n);
   slider_->SetSecondRange(0, n);
   slider_->SetFirstPosition(start.first);
   slider_->SetSecondPosition(start.second);

@@ -48,10 +48,7 @@ void CCstmMSSensDialog::Reset() {
   m.ResetEditedValues();
   m.SetMfSensitivity(lens::MfSensitivity::kNormal);
   if (WriteCs()) {
-    m.ReadWriteCounter(m.writeCounter);
-    m.ReadMfSensitivityByte(m.mfSensitivityByte);
-    m.ReadModeGroups(m.mode1Group, m.mode2Group);
-    m.SaveCsSnapshot();
+    ReloadMlRecord();
   } else {
     // Nothing reached the lens: the edits follow what it holds again.
     m.ReadMfSensitivityByte(m.mfSensitivityByte);

@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "ui/controls/CBasicButton.h"
 #include "ui/controls/CStaticBase.h"
+#include "ui/screens/CCstmChoiceDialog.h"
 
 namespace cbx::ui {
 
@@ -11,19 +12,7 @@ constexpr int kFnSetMessageText = 66;
 constexpr int kErrCsGroup = 37;
 constexpr std::uint32_t kEnabledLine = 0x737373, kDisabledLine = 0xC8C8C8;
 
-// Button texts by value: value 1 is the first button, 0 the second, 2 the third.
-int ButtonOfValue(int value) { return value == 1 ? 0 : value == 0 ? 1 : 2; }
 }  // namespace
-
-QString ChoiceName(const ScreenContext& context, bool osMode, int value) {
-  const auto& lens = context.state.currentDevice;
-  const std::string* own[3] = {osMode ? &lens.btnOsText1 : &lens.btnAfSpeedText1,
-                               osMode ? &lens.btnOsText2 : &lens.btnAfSpeedText2,
-                               osMode ? &lens.btnOsText3 : &lens.btnAfSpeedText3};
-  const int button = ButtonOfValue(value);
-  if (!own[button]->empty()) return QString::fromStdString(*own[button]);
-  return Text(context.texts, (osMode ? 1805 : 1605) + button);
-}
 
 CCstmSelDetailsDialog::CCstmSelDetailsDialog(ScreenContext& context, QWidget* parent)
     : CCustomScreen(context, lens::kScreenModeDetails, parent) {

@@ -33,8 +33,4 @@ class CCstmSelDetailsDialog : public CCustomScreen {
   CBasicButton* back_ = nullptr;
 };
 
-// The name of an AF-speed or OS value: the text its choice button shows (the lens's own text
-// when its message file gives one).
-QString ChoiceName(const ScreenContext& context, bool osMode, int value);
-
 }  // namespace cbx::ui

@@ -77,6 +77,14 @@ bool CCustomScreen::ReloadAfTable(int functionNumber) {
   return ok;
 }
 
+void CCustomScreen::ReloadMlRecord() {
+  lens::LensSettingsModel& m = Model();
+  m.ReadWriteCounter(m.writeCounter);
+  m.ReadMfSensitivityByte(m.mfSensitivityByte);
+  m.ReadModeGroups(m.mode1Group, m.mode2Group);
+  m.SaveCsSnapshot();
+}
+
 CStaticBase* CCustomScreen::AddText(const QRect& place, int id, unsigned format) {
   auto* s = new CStaticBase(place, this);
   s->SetTextFromId(context_.texts, id, format);

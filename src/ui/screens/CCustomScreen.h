@@ -53,6 +53,9 @@ class CCustomScreen : public CControlAreaBaseDialog {
   // afEditBuffer from the lens's table; a failure is reported under the function number
   // (0: not reported) and leaves the buffer as it was.
   bool ReloadAfTable(int functionNumber);
+  // After an ml-mount lens's CS write: the counter, MF sensitivity and both modes follow what
+  // the lens now holds, and a new snapshot is taken.
+  void ReloadMlRecord();
 
   // Building blocks of the layout.
   CStaticBase* AddText(const QRect& place, int id, unsigned format);

@@ -7,11 +7,6 @@
 
 namespace cbx::ui {
 
-namespace {
-bool IsMlMount(int mountCode) { return mountCode == 0x60 || mountCode == 0x90 || mountCode == 0xA0; }
-constexpr int kScreenCustomMenu = 1, kScreenMfSensitivity = 12;
-}  // namespace
-
 CHomeMainDialog::CHomeMainDialog(ScreenContext& context, QWidget* parent) : CDeviceHomeBase(context, 1106, parent) {
   LayOut();
 }
@@ -33,7 +28,7 @@ void CHomeMainDialog::ApplyEnableRules() {
   const bool custom = SameDevice() && updateAllowed_ && customAllowed_ &&
                       lens::CustomisationAllowed(shown, context_.model.writeCounter);
   second_->setEnabled(custom);
-  customText_->setVisible(!IsMlMount(shown.mountCode));
+  customText_->setVisible(!lens::IsMlMountCode(shown.mountCode));
   customText_->SetTextFromId(context_.texts, 1104, 16);
   // A cine lens is never customised: the description goes empty.
   if (shown.productCodeText.rfind('C', 0) == 0) customText_->SetText(QString());
@@ -50,7 +45,7 @@ void CHomeMainDialog::Refresh() {
 }
 
 void CHomeMainDialog::OnSecondButton() {
-  context_.showScreen(context_.state.shownDevice.MFSensCtrl != 0 ? kScreenMfSensitivity : kScreenCustomMenu);
+  context_.showScreen(context_.state.shownDevice.MFSensCtrl != 0 ? lens::kScreenMfSensitivityMenu : lens::kScreenCustomMenu);
 }
 
 }  // namespace cbx::ui
