@@ -16,6 +16,43 @@ FIXED = {
 }
 
 
+# What each program measures and the goal its figures are read against.
+ABOUT = {
+    "calibrix_bench_transfer": (
+        "Firmware and settings transfers against an in-process device that answers at once, so "
+        "the time is the program's own. Goal: at least 100,000 units per second (under 10 us per "
+        "unit). A 256-byte unit travels in five reports; `us_per_32B` gives the cost per report "
+        "payload. `child_peak_KiB` is the peak memory of a forked child doing one transfer and must "
+        "not grow with `image_KiB`."
+    ),
+    "calibrix_bench_history": (
+        "Saving and loading `LensHistory.dat` with three 4 KiB pictures per record. Goal: "
+        "`us_per_record` flat over 10, 1,000 and 10,000 records (at most a logarithmic rise). A load "
+        "starts as a run does, without the pictures on disk, and writes every one; "
+        "`BM_PictureFilesOnly` writes the same folders and files directly: the file system's floor."
+    ),
+    "calibrix_bench_archive": (
+        "The archiver against 7zz on a LensDatabase tree of 2,000 files, 200 MiB, in the same run. "
+        "Goal for the archiver steps: `ratio_vs_7zz` at most 1. 7zz compresses on every core, the "
+        "archiver on one; `ratio_vs_7zz_1thread` compares with `7zz a -mmt1`. The command rows time "
+        "the whole export and import (history save, cipher, backup of the mirror) against the same "
+        "7zz step."
+    ),
+    "calibrix_bench_download": (
+        "`HttpGetToFile` of a 100 MiB file from a loopback server against `curl -o` in the same run. "
+        "Goal: `ratio_vs_curl` at most 1.1."
+    ),
+    "calibrix_bench_startup": (
+        "`BM_WindowShown`: from starting the `calibrix` process (offscreen platform unless a display "
+        "is given, a virtual lens dock) to the main window's first paint; the splash is up beside "
+        "the window, so its two seconds are not in it. `BM_FirstDeviceEvent`: from the start of "
+        "monitoring (program-update check against a loopback server, both histories loaded) to the "
+        "first device event, with `run_start_ms` the run's start steps before it (texts, "
+        "configuration, both histories loaded). The history sizes are in the columns."
+    ),
+}
+
+
 def cpu_model():
     try:
         with open("/proc/cpuinfo", encoding="utf-8") as f:
@@ -94,7 +131,10 @@ def main():
     if load:
         out.append("- Load average at start: " + ", ".join(f"{x:.2f}" for x in load))
     for name, data in runs:
-        out += ["", f"## {name}", "", table(data.get("benchmarks", []))]
+        out += ["", f"## {name}", ""]
+        if name in ABOUT:
+            out += [ABOUT[name], ""]
+        out.append(table(data.get("benchmarks", [])))
     sys.stdout.write("\n".join(out) + "\n")
 
 

@@ -10,6 +10,8 @@ bool EnsureFolder(const std::string& folder) {
   if (folder.empty()) return false;
   std::error_code ec;
   const fs::path target = fs::path(folder).lexically_normal();
+  // Most calls find the folder there already: one look instead of one per part.
+  if (fs::is_directory(target, ec)) return true;
   fs::path partial;
   for (const auto& part : target) {
     partial /= part;

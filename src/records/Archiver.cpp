@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -290,13 +291,18 @@ bool OpenForReading(archive* a, const std::string& archivePath, const std::optio
          archive_read_open_filename(a, archivePath.c_str(), kBlockBytes) == ARCHIVE_OK;
 }
 
-// First pass: every entry must be acceptable and its data must read back intact (password,
-// checksums), so a bad archive is refused before anything is written.
-Archiver::Result CheckArchive(const std::string& archivePath, const std::optional<std::string>& password,
-                              std::vector<std::string>& names) {
+// One pass into `staging`: every entry must be acceptable and its data must read back intact
+// (password, checksums); the first that is not ends the pass.
+Archiver::Result ExtractInto(const std::string& archivePath, const std::optional<std::string>& password,
+                             const fs::path& staging) {
   ReadHandle reader;
   archive* a = reader.a;
-  if (a == nullptr) return Fail("out of memory");
+  WriteHandle disk(archive_write_disk_new());
+  if (a == nullptr || disk.a == nullptr) return Fail("out of memory");
+  // Entry names are made absolute below the staging folder, so the absolute-path guard cannot
+  // be used; the link and ".." guards still stop anything that slipped past the name check.
+  archive_write_disk_set_options(disk.a, ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
+                                             ARCHIVE_EXTRACT_SECURE_NODOTDOT);
   if (!OpenForReading(a, archivePath, password)) return Fail(ErrorText(a, "cannot open " + archivePath));
   for (;;) {
     archive_entry* entry = nullptr;
@@ -308,73 +314,74 @@ Archiver::Result CheckArchive(const std::string& archivePath, const std::optiona
       const char* shown = archive_entry_pathname(entry);
       return Fail(std::string("refused entry: ") + (shown != nullptr ? shown : "?"));
     }
-    names.push_back(*name);
-    const void* block = nullptr;
-    std::size_t size = 0;
-    la_int64_t offset = 0;
-    la_int64_t total = 0;
-    int d = ARCHIVE_OK;
-    while ((d = archive_read_data_block(a, &block, &size, &offset)) == ARCHIVE_OK) {
-      total += static_cast<la_int64_t>(size);
-    }
-    if (d != ARCHIVE_EOF) return Fail(ErrorText(a, "cannot read " + *name));
-    // Extraction makes the file as long as its header says, so a header that claims more
-    // than the data holds would write a file of nothing but zeros, of any size.
-    if (archive_entry_size_is_set(entry) && archive_entry_size(entry) != total) {
-      return Fail("damaged archive: size of " + *name + " differs from its data");
-    }
-  }
-  return {};
-}
-
-Archiver::Result ExtractChecked(const std::string& archivePath, const std::optional<std::string>& password,
-                                const fs::path& outputFolder, const std::vector<std::string>& names) {
-  ReadHandle reader;
-  archive* a = reader.a;
-  WriteHandle disk(archive_write_disk_new());
-  if (a == nullptr || disk.a == nullptr) return Fail("out of memory");
-  // Entry names are made absolute below the output folder, so the absolute-path guard cannot
-  // be used; the link and ".." guards still stop anything that slipped past the check.
-  archive_write_disk_set_options(disk.a, ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
-                                             ARCHIVE_EXTRACT_SECURE_NODOTDOT);
-  if (!OpenForReading(a, archivePath, password)) return Fail(ErrorText(a, "cannot open " + archivePath));
-  for (const std::string& name : names) {
-    archive_entry* entry = nullptr;
-    if (archive_read_next_header(a, &entry) < ARCHIVE_WARN || !IsPlainEntry(entry)) {
-      return Fail(ErrorText(a, "archive changed while extracting"));
-    }
     const bool isFile = archive_entry_filetype(entry) == AE_IFREG;
-    archive_entry_set_pathname(entry, (outputFolder / name).c_str());
+    // The disk writer would make the file as long as the header says, so a header that claims
+    // more than the data holds would give a file of nothing but zeros, of any size: the size
+    // is checked against the data instead.
+    const la_int64_t declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
+    archive_entry_unset_size(entry);
+    archive_entry_set_pathname(entry, (staging / *name).c_str());
     // Extracted files must stay replaceable and removable by a later import.
     archive_entry_set_perm(entry, (archive_entry_perm(entry) & 0777) | (isFile ? 0600 : 0700));
-    if (archive_write_header(disk.a, entry) < ARCHIVE_WARN) return Fail(ErrorText(disk.a, "cannot create " + name));
+    if (archive_write_header(disk.a, entry) < ARCHIVE_WARN) return Fail(ErrorText(disk.a, "cannot create " + *name));
+    la_int64_t total = 0;
     if (isFile) {
       const void* block = nullptr;
       std::size_t size = 0;
       la_int64_t offset = 0;
-      int r = ARCHIVE_OK;
-      while ((r = archive_read_data_block(a, &block, &size, &offset)) == ARCHIVE_OK) {
+      int d = ARCHIVE_OK;
+      while ((d = archive_read_data_block(a, &block, &size, &offset)) == ARCHIVE_OK) {
         if (archive_write_data_block(disk.a, block, size, offset) < ARCHIVE_WARN) {
-          return Fail(ErrorText(disk.a, "cannot write " + name));
+          return Fail(ErrorText(disk.a, "cannot write " + *name));
         }
+        total += static_cast<la_int64_t>(size);
       }
-      if (r != ARCHIVE_EOF) return Fail(ErrorText(a, "cannot read " + name));
+      if (d != ARCHIVE_EOF) return Fail(ErrorText(a, "cannot read " + *name));
     }
-    if (archive_write_finish_entry(disk.a) < ARCHIVE_WARN) return Fail(ErrorText(disk.a, "cannot write " + name));
+    if (declared >= 0 && declared != total) return Fail("damaged archive: size of " + *name + " differs from its data");
+    if (archive_write_finish_entry(disk.a) < ARCHIVE_WARN) return Fail(ErrorText(disk.a, "cannot write " + *name));
   }
   if (archive_write_close(disk.a) < ARCHIVE_WARN) return Fail(ErrorText(disk.a, "cannot finish extraction"));
   return {};
 }
 
+// Moves everything below `from` into `to`: files replace files of the same name, folders merge
+// with folders. Both lie on one file system, so each move is a rename.
+Archiver::Result MoveInto(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  std::vector<fs::path> entries;
+  for (const fs::directory_entry& e : fs::directory_iterator(from, ec)) entries.push_back(e.path());
+  if (ec) return Fail("cannot list " + from.string());
+  for (const fs::path& source : entries) {
+    const fs::path target = to / source.filename();
+    const bool folder = fs::is_directory(fs::symlink_status(source, ec));
+    if (folder && fs::is_directory(fs::symlink_status(target, ec))) {
+      if (Archiver::Result moved = MoveInto(source, target); moved.code != 0) return moved;
+      continue;
+    }
+    if (fs::is_directory(fs::symlink_status(target, ec))) return Fail("a folder stands where " + target.string() + " goes");
+    fs::rename(source, target, ec);
+    if (ec) return Fail("cannot put " + target.string() + " in place: " + ec.message());
+  }
+  return {};
+}
+
 Archiver::Result Extract(const std::string& archivePath, const std::string& folder,
                          const std::optional<std::string>& password) {
-  std::vector<std::string> names;
-  if (auto checked = CheckArchive(archivePath, password, names); checked.code != 0) return checked;
   std::error_code ec;
+  const bool folderExisted = fs::exists(folder, ec);
   fs::create_directories(folder, ec);
   const fs::path outputFolder = fs::canonical(folder, ec);
   if (ec || !fs::is_directory(outputFolder, ec)) return Fail("no output folder: " + folder);
-  return ExtractChecked(archivePath, password, outputFolder, names);
+  // Everything is extracted once into a staging folder beside the files it replaces and moved
+  // into place only when the whole archive has proved good: a bad archive writes nothing.
+  std::string staging = (outputFolder / ".extracting-XXXXXX").string();
+  if (mkdtemp(staging.data()) == nullptr) return Fail("cannot create a folder in " + folder);
+  Archiver::Result result = ExtractInto(archivePath, password, staging);
+  if (result.code == 0) result = MoveInto(staging, outputFolder);
+  fs::remove_all(staging, ec);
+  if (result.code != 0 && !folderExisted) fs::remove(outputFolder, ec);  // only if still empty
+  return result;
 }
 
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }

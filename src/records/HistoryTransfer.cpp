@@ -85,6 +85,12 @@ void BackupForImport(const HistoryLocations& l) {
   // A backup folder left by an interrupted import holds only an old run's mirror.
   const std::string backup = ImportBackupFolder(l);
   if (IsFolder(backup)) DeleteFolderTree(backup);
+  // Moving the mirror aside takes no time and no space, and cannot stop half-way and then
+  // empty a mirror whose copy is incomplete; copying is for a mirror on another file system.
+  if (Rename(l.lensDatabase, backup)) {
+    EnsureFolder(l.lensDatabase);
+    return;
+  }
   CopyFolder(l.lensDatabase, backup);
   EmptyFolder(l.lensDatabase);
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <QEvent>
 #include <QTimer>
 #include <cstring>
 #include <iostream>
@@ -29,6 +30,25 @@ bool HasFlag(int argc, char** argv, const char* flag) {
     if (std::strcmp(argv[i], flag) == 0) return true;
   return false;
 }
+
+// --quit-when-shown: once the main window has painted for the first time, prints "shown" and
+// ends the program, so a start can be timed from outside the process.
+class QuitWhenShown : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Paint || reported_) return false;
+    reported_ = true;
+    // Queued: the paint this event starts completes first.
+    QTimer::singleShot(0, qApp, [] {
+      std::cout << "shown" << std::endl;
+      QCoreApplication::quit();
+    });
+    return false;
+  }
+
+ private:
+  bool reported_ = false;
+};
 
 }  // namespace
 
@@ -64,6 +84,7 @@ int main(int argc, char** argv) {
   ui.SetSession(run.State(), run.Texts());
   int exitCode = 0;
   {
+    QuitWhenShown quitWhenShown;  // outlives the window it watches
     cbx::ui::CMainFrame frame(run, ui);
     ui.SetFrame(&frame);
     events.SetReceiver(&frame);
@@ -76,6 +97,7 @@ int main(int argc, char** argv) {
     QRect place(QPoint(config.mainWindowX, config.mainWindowY), frame.frameGeometry().size());
     if (!cbx::ui::ScreenRectAcceptable(place, cbx::ui::ScreenBounds())) place.moveTo(0, 0);
     frame.move(place.topLeft());
+    if (HasFlag(argc, argv, "--quit-when-shown")) frame.installEventFilter(&quitWhenShown);
     frame.show();
 
     // The start-up thread waits while the splash is up, then tells the window to begin

@@ -227,6 +227,16 @@ TEST(Archiver, RefusesAnEntryWhoseSizeDiffersFromItsData) {
   EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
 }
 
+TEST(Archiver, AFailedImportLeavesTheOutputFolderAsItWas) {
+  TempDir dir;
+  dir.Write("out/good.txt", "old");
+  const auto before = Tree(dir / "out");
+  const std::string zip = dir / "late-fault.zip";
+  WriteZip(zip, {{"good.txt", AE_IFREG, "new"}, {"sub/new.txt", AE_IFREG, "x"}, {"../evil.txt", AE_IFREG, "x"}});
+  EXPECT_NE(Archiver().Run(ImportCommand(zip, dir / "out")).code, 0);
+  EXPECT_EQ(Tree(dir / "out"), before);
+}
+
 TEST(Archiver, RefusesEntriesThatCouldWriteOutsideTheOutputFolder) {
   TempDir dir;
   const std::string absolute = dir / "abs-evil.txt";
