@@ -35,6 +35,9 @@ struct VirtualDevice::State {
   // Lines are emitted after `mutex` is released, under their own lock so they stay whole.
   std::mutex traceMutex;
   Trace trace;
+  // Set while a trace is attached: without one, the per-report lines are not even formatted
+  // (they would cost more than the transfer engine they serve).
+  std::atomic<bool> tracing{false};
 
   std::mutex observerMutex;
   std::vector<std::pair<int, std::shared_ptr<std::function<void()>>>> observers;
@@ -168,7 +171,8 @@ int VirtualDevice::State::Write(std::uint64_t id, const std::uint8_t* data, std:
       const std::uint16_t code = dock::CodeOf(request);
       ++received;
       endless.reset();
-      lines.push_back("-> " + dock::DescribeReport(request));
+      const bool describe = tracing.load(std::memory_order_relaxed);
+      if (describe) lines.push_back("-> " + dock::DescribeReport(request));
 
       if (faults.disconnectAfter && --*faults.disconnectAfter == 0) {
         DropOffLocked();
@@ -198,7 +202,7 @@ int VirtualDevice::State::Write(std::uint64_t id, const std::uint8_t* data, std:
         }
         for (const dock::Report& reply : outcome.replies) {
           QueueLocked(reply);
-          lines.push_back("<- " + dock::DescribeReport(reply));
+          if (describe) lines.push_back("<- " + dock::DescribeReport(reply));
         }
         changed = !outcome.replies.empty();
         if (outcome.restart) {
@@ -475,6 +479,7 @@ void VirtualDevice::SetLatency(std::chrono::microseconds perReport) {
 
 void VirtualDevice::SetTrace(Trace trace) {
   std::lock_guard lock(state_->traceMutex);
+  state_->tracing = static_cast<bool>(trace);
   state_->trace = std::move(trace);
 }
 
