@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Folders.h"
 #include "records/Archiver.h"
 #include "records/HistoryTransfer.h"
@@ -27,33 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace cbx;
 using namespace cbx::records;
-
-std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return fallback;
-  const std::uint64_t value = std::strtoull(text, nullptr, 10);
-  return value == 0 ? fallback : value;
-}
-
-std::string SevenZip() {
-  const char* text = std::getenv("CALIBRIX_BENCH_7ZZ");
-  return text != nullptr && *text != '\0' ? text : "7zz";
-}
-
-std::string Quote(const std::string& text) {
-  std::string out = "'";
-  for (const char c : text) {
-    if (c == '\'') out += "'\\''";
-    else out.push_back(c);
-  }
-  return out + "'";
-}
-
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::EnvNumber;
+using bench::PeerProgram;
+using bench::Seconds;
+using bench::ShellQuote;
 
 void RunOrThrow(const std::string& command) {
   if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
@@ -160,16 +138,16 @@ double g7zzExtractSeconds = 0;
 // `switches` such as "-mmt1 " (7zz compresses on every core by default; the archiver on one).
 double SevenZipAdd(const Tree& tree, const fs::path& archive, const std::string& switches = {}) {
   fs::remove(archive);
-  const std::string command = SevenZip() + " a -tzip -bso0 -bsp0 " + switches + "-p" + std::string(kHistoryZipPassword) + " " +
-                              Quote(archive.string()) + " " + Quote(tree.locations.lensDatabase + "/*");
+  const std::string command = PeerProgram("CALIBRIX_BENCH_7ZZ", "7zz") + " a -tzip -bso0 -bsp0 " + switches + "-p" + std::string(kHistoryZipPassword) + " " +
+                              ShellQuote(archive.string()) + " " + ShellQuote(tree.locations.lensDatabase + "/*");
   return Seconds([&] { RunOrThrow(command); });
 }
 
 double SevenZipExtract(const fs::path& archive, const fs::path& into) {
   fs::remove_all(into);
   fs::create_directories(into);
-  const std::string command = SevenZip() + " x -bso0 -bsp0 -p" + std::string(kHistoryZipPassword) + " -aoa " +
-                              Quote(archive.string()) + " -o" + Quote(into.string());
+  const std::string command = PeerProgram("CALIBRIX_BENCH_7ZZ", "7zz") + " x -bso0 -bsp0 -p" + std::string(kHistoryZipPassword) + " -aoa " +
+                              ShellQuote(archive.string()) + " -o" + ShellQuote(into.string());
   return Seconds([&] { RunOrThrow(command); });
 }
 
@@ -245,6 +223,25 @@ void BM_ArchiverExtract(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(tree.bytes) * state.iterations());
 }
 
+// Runs the export or import command once per iteration as the manual time; the mean seconds
+// per run, or -1 with the benchmark skipped when a run fails.
+double TimeCommand(benchmark::State& state, const Tree& tree, FakeUi& ui, AppState& appState,
+                   TransferOutcome (*command)(TransferContext&), const char* failure) {
+  double total = 0;
+  for (auto _ : state) {
+    TransferContext context{appState, ui, nullptr, tree.locations};
+    TransferOutcome outcome{};
+    const double seconds = Seconds([&] { outcome = command(context); });
+    if (outcome != TransferOutcome::kDone || ui.failed) {
+      state.SkipWithError(failure);
+      return -1;
+    }
+    state.SetIterationTime(seconds);
+    total += seconds;
+  }
+  return total / static_cast<double>(state.iterations());
+}
+
 // The whole export command: saving both histories, copying them into the mirror, the
 // archiver and the encipherment.
 void BM_ExportCommand(benchmark::State& state) {
@@ -253,27 +250,16 @@ void BM_ExportCommand(benchmark::State& state) {
   AppState appState;
   FakeUi ui;
   ui.file = tree.Scratch("history.hist").string();
-  double total = 0;
-  for (auto _ : state) {
-    TransferContext context{appState, ui, nullptr, tree.locations};
-    TransferOutcome outcome{};
-    const double seconds = Seconds([&] { outcome = ExportHistory(context); });
-    if (outcome != TransferOutcome::kDone || ui.failed) {
-      state.SkipWithError("export failed");
-      return;
-    }
-    state.SetIterationTime(seconds);
-    total += seconds;
-  }
-  const auto n = static_cast<double>(state.iterations());
+  const double perRun = TimeCommand(state, tree, ui, appState, ExportHistory, "export failed");
+  if (perRun < 0) return;
   if (g7zzAddSeconds == 0) g7zzAddSeconds = SevenZipAdd(tree, tree.Scratch("peer.zip"));
-  state.counters["command_s"] = total / n;
+  state.counters["command_s"] = perRun;
   state.counters["7zz_s"] = g7zzAddSeconds;
-  state.counters["ratio_vs_7zz"] = total / n / g7zzAddSeconds;
+  state.counters["ratio_vs_7zz"] = perRun / g7zzAddSeconds;
   SetTreeCounters(state, tree);
 }
 
-// The whole import command: deciphering, backing up the mirror, the archiver, checking and
+// The whole import command: deciphering, moving the mirror aside, the archiver, checking and
 // finishing, and loading both histories.
 void BM_ImportCommand(benchmark::State& state) {
   Tree& tree = Tree::Get();
@@ -288,27 +274,16 @@ void BM_ImportCommand(benchmark::State& state) {
       return;
     }
   }
-  double total = 0;
-  for (auto _ : state) {
-    TransferContext context{appState, ui, nullptr, tree.locations};
-    TransferOutcome outcome{};
-    const double seconds = Seconds([&] { outcome = ImportHistory(context); });
-    if (outcome != TransferOutcome::kDone || ui.failed) {
-      state.SkipWithError("import failed");
-      return;
-    }
-    state.SetIterationTime(seconds);
-    total += seconds;
-  }
-  const auto n = static_cast<double>(state.iterations());
+  const double perRun = TimeCommand(state, tree, ui, appState, ImportHistory, "import failed");
+  if (perRun < 0) return;
   if (g7zzExtractSeconds == 0) {
     const fs::path archive = tree.Scratch("peer.zip");
     SevenZipAdd(tree, archive);
     g7zzExtractSeconds = SevenZipExtract(archive, tree.Scratch("peer"));
   }
-  state.counters["command_s"] = total / n;
+  state.counters["command_s"] = perRun;
   state.counters["7zz_s"] = g7zzExtractSeconds;
-  state.counters["ratio_vs_7zz"] = total / n / g7zzExtractSeconds;
+  state.counters["ratio_vs_7zz"] = perRun / g7zzExtractSeconds;
   SetTreeCounters(state, tree);
 }
 

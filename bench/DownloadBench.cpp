@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "support/LoopbackServer.h"
 #include "update/Download.h"
 #include "update/UpdateConfig.h"
@@ -23,23 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return fallback;
-  const std::uint64_t value = std::strtoull(text, nullptr, 10);
-  return value == 0 ? fallback : value;
-}
-
-std::string Curl() {
-  const char* text = std::getenv("CALIBRIX_BENCH_CURL");
-  return text != nullptr && *text != '\0' ? text : "curl";
-}
-
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using cbx::bench::EnvNumber;
+using cbx::bench::Seconds;
+using cbx::bench::ShellQuote;
 
 // A served folder with one file of the configured size, made once per program.
 class Served {
@@ -91,9 +78,10 @@ void BM_HttpGetToFile(benchmark::State& state) {
   const fs::path ours = served.root / "out/ours.bin";
   const fs::path peer = served.root / "out/peer.bin";
   // The same request as ours: credentials and no-cache headers.
-  const std::string curl = Curl() + " -s -f -o '" + peer.string() + "' -u '" + cbx::update::kServerUserName + ":" +
-                           cbx::update::kServerPassword + "' -H 'Cache-Control: no-cache' -H 'Pragma: no-cache' '" +
-                           url + "'";
+  const std::string curl = cbx::bench::PeerProgram("CALIBRIX_BENCH_CURL", "curl") + " -s -f -o " +
+                           ShellQuote(peer.string()) + " -u " +
+                           ShellQuote(std::string(cbx::update::kServerUserName) + ":" + cbx::update::kServerPassword) +
+                           " -H 'Cache-Control: no-cache' -H 'Pragma: no-cache' " + ShellQuote(url);
   double oursTotal = 0;
   double peerTotal = 0;
   for (auto _ : state) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "HistoryFixture.h"
 #include "app/ProgramVersion.h"
 #include "dock/EventSink.h"
@@ -25,11 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace cbx;
 using Clock = std::chrono::steady_clock;
+using bench::Seconds;
 
 constexpr int kDockRecords = 20;
 constexpr const char* kDevice = "sim:zoom-lens-dock";
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 void HistoryCounters(benchmark::State& state, const bench::DataFolder& folder, int lensRecords) {
   state.counters["lens_records"] = lensRecords;

@@ -526,6 +526,15 @@ int RunSet(const CliContext& context, const SetArgs& args) {
   return 0;
 }
 
+// An option given as one of a few words, each standing for a number; `shown` lists the words
+// in the order the help names them.
+void AddWordOption(CLI::App* command, const std::string& name, int& value, const std::map<std::string, int>& words,
+                   const std::string& help, const std::string& shown) {
+  command->add_option(name, value, help)
+      ->transform(CLI::CheckedTransformer(words, CLI::ignore_case))
+      ->option_text(shown);
+}
+
 }  // namespace
 
 void AddSettingsCommands(CLI::App& app, CliContext& context) {
@@ -558,14 +567,10 @@ void AddSettingsCommands(CLI::App& app, CliContext& context) {
   setCommand->add_flag("--json", set->json, "Print the result as JSON");
   setCommand->add_option("--mode", set->mode, "The custom mode that --af-speed, --os-mode and --limiter change: 1 or 2")
       ->check(CLI::IsMember({1, 2}));
-  const std::map<std::string, int> afSpeeds{{"standard", 0}, {"speed", 1}, {"quality", 2}};
-  setCommand->add_option("--af-speed", set->afSpeed, "AF speed of the mode: standard, speed (priority) or quality (priority)")
-      ->transform(CLI::CheckedTransformer(afSpeeds, CLI::ignore_case))
-      ->option_text("standard|speed|quality");
-  const std::map<std::string, int> osModes{{"standard", 0}, {"1", 1}, {"2", 2}};
-  setCommand->add_option("--os-mode", set->osMode, "OS mode of the mode: standard, 1 or 2")
-      ->transform(CLI::CheckedTransformer(osModes, CLI::ignore_case))
-      ->option_text("standard|1|2");
+  AddWordOption(setCommand, "--af-speed", set->afSpeed, {{"standard", 0}, {"speed", 1}, {"quality", 2}},
+                "AF speed of the mode: standard, speed (priority) or quality (priority)", "standard|speed|quality");
+  AddWordOption(setCommand, "--os-mode", set->osMode, {{"standard", 0}, {"1", 1}, {"2", 2}},
+                "OS mode of the mode: standard, 1 or 2", "standard|1|2");
   setCommand
       ->add_option("--limiter", set->limiter,
                    "Focus limiter of the mode: two handle indices A,B (0..number of encoder positions) on a "
@@ -573,20 +578,14 @@ void AddSettingsCommands(CLI::App& app, CliContext& context) {
       ->delimiter(',')
       ->expected(1, 2)
       ->option_text("A,B|POSITION");
-  const std::map<std::string, int> onOff{{"on", 1}, {"off", 0}};
-  setCommand->add_option("--manual-override", set->manualOverride, "Manual override: on or off")
-      ->transform(CLI::CheckedTransformer(onOff, CLI::ignore_case))
-      ->option_text("on|off");
+  AddWordOption(setCommand, "--manual-override", set->manualOverride, {{"on", 1}, {"off", 0}},
+                "Manual override: on or off", "on|off");
   auto* level = setCommand->add_option("--manual-override-level", set->manualOverrideLevel,
                                        "Manual-override level 1..15 (clamped; needs manual override on)");
-  const std::map<std::string, int> afFunctions{{"af-on", 1}, {"afl", 0}};
-  setCommand->add_option("--af-function", set->afFunction, "AF function button: af-on or afl")
-      ->transform(CLI::CheckedTransformer(afFunctions, CLI::ignore_case))
-      ->option_text("af-on|afl");
-  const std::map<std::string, int> sensitivities{{"normal", 0}, {"slow", 1}, {"fast", 2}};
-  setCommand->add_option("--mf-sensitivity", set->mfSensitivity, "MF sensitivity of an ml-mount lens: slow, normal or fast")
-      ->transform(CLI::CheckedTransformer(sensitivities, CLI::ignore_case))
-      ->option_text("slow|normal|fast");
+  AddWordOption(setCommand, "--af-function", set->afFunction, {{"af-on", 1}, {"afl", 0}},
+                "AF function button: af-on or afl", "af-on|afl");
+  AddWordOption(setCommand, "--mf-sensitivity", set->mfSensitivity, {{"normal", 0}, {"slow", 1}, {"fast", 2}},
+                "MF sensitivity of an ml-mount lens: slow, normal or fast", "slow|normal|fast");
   setCommand->add_option("--af-cell", set->afCells,
                          "AF fine adjustment: GRID:CELL=VALUE, repeatable. GRID is the focal-length band (0..3 on a "
                          "zoom lens, else 0), CELL the column as shown (0 = leftmost), VALUE -20..+20 (clamped)");

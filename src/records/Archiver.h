@@ -25,8 +25,9 @@ class Archiver {
     std::string message;
   };
 
-  // Runs one command text. Extraction checks every entry before it writes anything: absolute
-  // names, ".." components and entries other than files and folders fail the whole command.
+  // Runs one command text. Extraction puts nothing into the output folder unless every entry
+  // is acceptable: absolute names, ".." components and entries other than files and folders
+  // fail the whole command.
   Result Run(const std::string& commandText);
 };
 

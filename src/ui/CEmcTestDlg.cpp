@@ -37,15 +37,7 @@ int CEmcTestDlg::RunLoop(const std::function<int()>& loop) {
                           QMetaObject::invokeMethod(this, [this, text] { status_->SetText(text, true); },
                                                     Qt::QueuedConnection);
                         },
-                        [this](int min, int max, int position) {
-                          QMetaObject::invokeMethod(
-                              this,
-                              [this, min, max, position] {
-                                bar_->SetRange(min, max);
-                                bar_->SetPosition(position);
-                              },
-                              Qt::QueuedConnection);
-                        }});
+                        [this](int min, int max, int position) { bar_->SetLater(min, max, position); }});
   const int result = Run(loop);
   control_.SetListener({});
   return result;

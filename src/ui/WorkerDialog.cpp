@@ -69,13 +69,7 @@ CProgressDialog::CProgressDialog(const TextTable& texts, int transferType, QWidg
 
 void CProgressDialog::Progressed(int min, int max, int position) {
   // Called only while the worker runs, and the dialog outlives its worker.
-  QMetaObject::invokeMethod(
-      this,
-      [this, min, max, position] {
-        bar_->SetRange(min, max);
-        bar_->SetPosition(position);
-      },
-      Qt::QueuedConnection);
+  bar_->SetLater(min, max, position);
 }
 
 CUpdateCheckDialog::CUpdateCheckDialog(const TextTable& texts, int waitMessageKind, QWidget* parent)

@@ -28,6 +28,16 @@ int CProgressBarBase::SetPosition(int position) {
   return previous;
 }
 
+void CProgressBarBase::SetLater(int min, int max, int position) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, min, max, position] {
+        SetRange(min, max);
+        SetPosition(position);
+      },
+      Qt::QueuedConnection);
+}
+
 int CProgressBarBase::FilledWidth() const {
   if (max_ == min_) return 0;
   return static_cast<int>(std::lround(static_cast<double>(position_ - min_) / (max_ - min_) * kFillWidth));

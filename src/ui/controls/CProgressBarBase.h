@@ -12,6 +12,8 @@ class CProgressBarBase : public QWidget {
   void SetRange(int min, int max);
   // Clamped into the range; returns the previous position.
   int SetPosition(int position);
+  // From any thread: range and position, applied later on the bar's own thread.
+  void SetLater(int min, int max, int position);
   int Position() const { return position_; }
   // How many columns of the fill picture show.
   int FilledWidth() const;
