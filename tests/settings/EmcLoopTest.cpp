@@ -10,11 +10,9 @@
 #include "app/Log.h"
 #include "lens/EmcTest.h"
 #include "lens/SettingsWorkers.h"
-#include "sim/DeviceProfile.h"
-#include "sim/SimBackend.h"
 #include "support/EmcRecorder.h"
+#include "support/LensOnDock.h"
 #include "support/TempDir.h"
-#include "update/ProductInfoReaders.h"
 
 namespace cbx::lens {
 namespace {
@@ -29,18 +27,12 @@ class EmcLoopTest : public ::testing::Test {
   void SetUp() override {
     Log::Instance().Configure(true, dir_ / "CBXLog.txt");
     EmcLoop::SetWaitMs(kWaitMs);
-    device_ = std::make_shared<sim::VirtualDevice>(sim::LoadProfile(kSource + "/demo/devices/zoom-lens-dock.json"));
-    dock_ = std::make_unique<dock::DockDevice>(
-        std::make_shared<sim::SimBackend>(std::vector<std::shared_ptr<sim::VirtualDevice>>{device_}));
-    dock_->SetReadTimeoutMs(300);
-    bool r = false, w = false;
-    ASSERT_TRUE(dock_->FindDevice(dock::kProductLensDock, r, w));
-    update::CLensUpdateInfoData info;
-    info.mountCode = device_->Attached()->mountCode;
-    int valid = 0;
-    update::ReadLensConfig(info, kSource + "/demo/server/4A1/KV/0123/1.03.ini", 0, false, valid);
-    ASSERT_EQ(valid, 1);
-    model_.SetLensInfo(info);
+    test::LensOnDock lens = test::ConnectLensOnDock("zoom-lens-dock", kSource + "/demo/server/4A1/KV/0123/1.03.ini", 300);
+    device_ = lens.device;
+    dock_ = std::move(lens.dock);
+    ASSERT_TRUE(lens.found);
+    ASSERT_EQ(lens.valid, 1);
+    model_.SetLensInfo(lens.info);
     control_.emplace();
     recorder_.emplace();
   }

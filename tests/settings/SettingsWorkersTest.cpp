@@ -12,10 +12,8 @@
 
 #include "app/Log.h"
 #include "lens/SettingsWorkers.h"
-#include "sim/DeviceProfile.h"
-#include "sim/SimBackend.h"
+#include "support/LensOnDock.h"
 #include "support/TempDir.h"
-#include "update/ProductInfoReaders.h"
 
 namespace cbx::lens {
 namespace {
@@ -52,17 +50,12 @@ class SettingsTest : public ::testing::Test {
   void TearDown() override { Log::Instance().Configure(false, ""); }
 
   void Connect(const std::string& profile) {
-    device_ = std::make_shared<sim::VirtualDevice>(sim::LoadProfile(kSource + "/demo/devices/" + profile + ".json"));
-    dock_ = std::make_unique<dock::DockDevice>(
-        std::make_shared<sim::SimBackend>(std::vector<std::shared_ptr<sim::VirtualDevice>>{device_}));
-    dock_->SetReadTimeoutMs(2000);
-    bool r = false, w = false;
-    ASSERT_TRUE(dock_->FindDevice(dock::kProductLensDock, r, w));
-    update::CLensUpdateInfoData info;
-    info.mountCode = device_->Attached()->mountCode;
-    int valid = 0;
-    update::ReadLensConfig(info, ProductFile(profile), 0, false, valid);
-    ASSERT_EQ(valid, 1);
+    test::LensOnDock lens = test::ConnectLensOnDock(profile, ProductFile(profile), 2000);
+    device_ = lens.device;
+    dock_ = std::move(lens.dock);
+    ASSERT_TRUE(lens.found);
+    ASSERT_EQ(lens.valid, 1);
+    update::CLensUpdateInfoData info = lens.info;
     info.fwLocalPath = kZoomFirmware;
     model_.SetLensInfo(info);
     controller_ = std::make_unique<SettingsController>(*dock_, model_, state_, host_);

@@ -18,6 +18,7 @@
 #include "session/SessionFixture.h"
 #include "sim/SimBackend.h"
 #include "sim/SimTestSupport.h"
+#include "support/LensOnDock.h"
 #include "support/TempDir.h"
 #include "update/ProductInfoReaders.h"
 
@@ -254,17 +255,14 @@ class SettingsSweep : public ::testing::TestWithParam<SettingsVariant> {
  protected:
   SettingsRun Run(const std::optional<sim::Faults>& faults) {
     const SettingsVariant& v = GetParam();
-    auto device = std::make_shared<sim::VirtualDevice>(sim::LoadProfile(kSource + "/demo/devices/" + *v.profile + ".json"));
-    dock::DockDevice dock(std::make_shared<sim::SimBackend>(std::vector<std::shared_ptr<sim::VirtualDevice>>{device}));
-    dock.SetReadTimeoutMs(static_cast<int>(kReadTimeout.count()));
+    test::LensOnDock lens =
+        test::ConnectLensOnDock(*v.profile, ProductFile(*v.profile), static_cast<int>(kReadTimeout.count()));
+    const std::shared_ptr<sim::VirtualDevice>& device = lens.device;
+    dock::DockDevice& dock = *lens.dock;
     dock.SetStillWorkingLimit(kStillWorkingLimit);
-    bool r = false, w = false;
-    EXPECT_TRUE(dock.FindDevice(dock::kProductLensDock, r, w));
-    update::CLensUpdateInfoData info;
-    info.mountCode = device->Attached()->mountCode;
-    int valid = 0;
-    update::ReadLensConfig(info, ProductFile(*v.profile), 0, false, valid);
-    EXPECT_EQ(valid, 1);
+    EXPECT_TRUE(lens.found);
+    EXPECT_EQ(lens.valid, 1);
+    update::CLensUpdateInfoData info = lens.info;
     info.fwLocalPath = kSource + "/demo/server/4A1/KV/0123/FW/4A1KV103.bin";
     lens::LensSettingsModel model;
     model.SetLensInfo(info);
