@@ -373,18 +373,16 @@ std::string RefusalOf(const SetArgs& args, const lens::LensSettingsModel& model,
 // Applies the CS edits as the screens do; fills `changes` with what each became. An empty
 // result means success, else why the edit is refused.
 std::string ApplyCsEdits(const SetArgs& args, lens::LensSettingsModel& model, std::vector<std::string>& changes) {
-  static const char* const kAfSpeedNames[] = {"standard", "speed priority", "quality priority"};
-  static const char* const kOsNames[] = {"standard", "mode 1", "mode 2"};
   if (args.ModeValues()) {
     model.selectedMode = args.mode;
     const std::string mode = "custom mode " + std::to_string(args.mode) + " ";
     if (args.afSpeed >= 0) {
       model.SetAfSpeed(args.afSpeed);
-      changes.push_back(mode + "AF speed: " + kAfSpeedNames[args.afSpeed]);
+      changes.push_back(mode + "AF speed: " + ThreeWayName(args.afSpeed, false));
     }
     if (args.osMode >= 0) {
       model.SetOsMode(args.osMode);
-      changes.push_back(mode + "OS mode: " + kOsNames[args.osMode]);
+      changes.push_back(mode + "OS mode: " + ThreeWayName(args.osMode, true));
     }
     if (model.IsMlMount() && !args.limiter.empty()) {
       const int position = lens::ClampMlLimiterPosition(model, args.limiter[0]);
