@@ -31,7 +31,7 @@ CCstmAFFocusDialog::CCstmAFFocusDialog(ScreenContext& context, QWidget* parent)
 }
 
 void CCstmAFFocusDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 1300, kLine);
+  AddTitle(1300);
   AddText(QRect(40, 58, 572, 22), 1301, kLine);
   spin_ = new CSpinBase(this);
   connect(spin_, &CSpinBase::SpinChanged, this, [this](int value) { OnSpinChanged(value); });

@@ -16,8 +16,8 @@ CCstmAFFunctionSetDialog::CCstmAFFunctionSetDialog(ScreenContext& context, QWidg
 }
 
 void CCstmAFFunctionSetDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 5000, kFormatSingleLine | kFormatVCenter);
-  AddText(QRect(40, 62, 572, 24), 5001, kFormatSingleLine | kFormatVCenter);
+  AddTitle(5000);
+  AddMessage(5001);
   afOnButton_ = AddLensButton(5, 5002, QRect(40, 100, 199, 64), [this] { Choose(true); });
   aflButton_ = AddLensButton(5, 5003, QRect(40, 184, 199, 64), [this] { Choose(false); });
   AddText(QRect(256, 100, 356, 64), 5004, kFormatWordBreak | kFormatVCenter);

@@ -26,8 +26,8 @@ CCstmChoiceDialog::CCstmChoiceDialog(ScreenContext& context, int screenId, const
     : CCustomScreen(context, screenId, parent), texts_(texts) {}
 
 void CCstmChoiceDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), texts_.title, kFormatSingleLine | kFormatVCenter);
-  message_ = AddText(QRect(40, 62, 572, 24), texts_.message, kFormatSingleLine | kFormatVCenter);
+  AddTitle(texts_.title);
+  message_ = AddMessage(texts_.message);
   for (int i = 0; i < 3; ++i) {
     const auto k = static_cast<std::size_t>(i);
     choices_[k] = AddLensButton(5, texts_.labels[k], QRect(40, kButtonTop[i], 199, 64), [this, i] { OnChoice(i); });

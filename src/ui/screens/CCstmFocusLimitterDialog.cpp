@@ -23,8 +23,8 @@ CCstmFocusLimitterDialog::CCstmFocusLimitterDialog(ScreenContext& context, QWidg
 }
 
 void CCstmFocusLimitterDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 1700, kLine);
-  message_ = AddText(QRect(40, 62, 572, 24), 1701, kLine);
+  AddTitle(1700);
+  message_ = AddMessage(1701);
   slider_ = new CFlmtSliderNeo(this);
   slider_->move((kWidth - CFlmtSliderNeo::kWidth) / 2, 118);
   connect(slider_, &CFlmtSliderNeo::TrackChanged, this, [this](const FlmtTrackChange& c) { OnSliderChanged(c); });

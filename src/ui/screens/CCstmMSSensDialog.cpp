@@ -10,8 +10,8 @@ CCstmMSSensDialog::CCstmMSSensDialog(ScreenContext& context, QWidget* parent)
 }
 
 void CCstmMSSensDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 1212, kFormatSingleLine | kFormatVCenter);
-  AddText(QRect(40, 62, 572, 24), 1213, kFormatSingleLine | kFormatVCenter);
+  AddTitle(1212);
+  AddMessage(1213);
   mfSensitivity_ = AddLensButton(3, 1214, QRect(40, 104, 199, 64), [this] {
     if (Rights().mfSensitivity) Show(lens::kScreenMfSensitivity);
   });

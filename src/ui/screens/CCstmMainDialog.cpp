@@ -18,8 +18,8 @@ CCstmMainDialog::CCstmMainDialog(ScreenContext& context, QWidget* parent)
 }
 
 void CCstmMainDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 1200, kFormatSingleLine | kFormatVCenter);
-  AddText(QRect(40, 62, 572, 24), 1201, kFormatSingleLine | kFormatVCenter);
+  AddTitle(1200);
+  AddMessage(1201);
   afFine_ = AddLensButton(3, 1202, Place(0, kRow1), [this] {
     if (Rights().afFineAdjustment) Show(lens::kScreenAfFocus);
   });

@@ -21,8 +21,8 @@ CCstmManualDialog::CCstmManualDialog(ScreenContext& context, QWidget* parent)
 }
 
 void CCstmManualDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 1900, kFormatSingleLine | kFormatVCenter);
-  AddText(QRect(40, 62, 572, 24), 1901, kFormatSingleLine | kFormatVCenter);
+  AddTitle(1900);
+  AddMessage(1901);
   use_ = AddLensButton(5, 1903, QRect(40, 100, 199, 64), [this] { SetOn(true); });
   notUse_ = AddLensButton(5, 1904, QRect(40, 184, 199, 64), [this] { SetOn(false); });
   AddText(QRect(256, 100, 356, 64), 1902, kFormatWordBreak | kFormatVCenter);

@@ -20,8 +20,8 @@ CCstmSelDetailsDialog::CCstmSelDetailsDialog(ScreenContext& context, QWidget* pa
 }
 
 void CCstmSelDetailsDialog::LayOut() {
-  title_ = AddText(QRect(40, 28, 572, 30), 1500, kFormatSingleLine | kFormatVCenter);
-  AddText(QRect(40, 62, 572, 24), 1511, kFormatSingleLine | kFormatVCenter);
+  title_ = AddTitle(1500);
+  AddMessage(1511);
   const int tops[3] = {100, 184, 268};
   const int textIds[3] = {1501, 1502, 1503};
   for (int i = 0; i < 3; ++i) {

@@ -15,7 +15,7 @@ CCstmSelModeDialog::CCstmSelModeDialog(ScreenContext& context, QWidget* parent)
 }
 
 void CCstmSelModeDialog::LayOut() {
-  AddText(QRect(40, 28, 572, 30), 1400, kFormatSingleLine | kFormatVCenter);
+  AddTitle(1400);
   mode1_ = AddLensButton(3, 1403, QRect(100, 140, 199, 64), [this] { Choose(1); });
   mode2_ = AddLensButton(3, 1404, QRect(353, 140, 199, 64), [this] { Choose(2); });
   label1_ = AddText(QRect(100, 212, 199, 24), kTextDefault, kFormatCenter | kFormatSingleLine | kFormatVCenter);

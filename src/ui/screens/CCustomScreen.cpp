@@ -91,6 +91,14 @@ CStaticBase* CCustomScreen::AddText(const QRect& place, int id, unsigned format)
   return s;
 }
 
+CStaticBase* CCustomScreen::AddTitle(int id) {
+  return AddText(QRect(40, 28, 572, 30), id, kFormatSingleLine | kFormatVCenter);
+}
+
+CStaticBase* CCustomScreen::AddMessage(int id) {
+  return AddText(QRect(40, 62, 572, 24), id, kFormatSingleLine | kFormatVCenter);
+}
+
 CBasicButton* CCustomScreen::AddButton(int style, int textId, const QRect& place,
                                        const std::function<void()>& action, unsigned format) {
   auto* b = new CBasicButton(style, LoadTextItem(context_.texts, textId), format, this);

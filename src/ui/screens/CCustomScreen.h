@@ -59,6 +59,9 @@ class CCustomScreen : public CControlAreaBaseDialog {
 
   // Building blocks of the layout.
   CStaticBase* AddText(const QRect& place, int id, unsigned format);
+  // The title line at the top of every screen, and the message line below it.
+  CStaticBase* AddTitle(int id);
+  CStaticBase* AddMessage(int id);
   CBasicButton* AddButton(int style, int textId, const QRect& place, const std::function<void()>& action,
                           unsigned format = 37);
   // Buttons that run only with a lens loaded.
