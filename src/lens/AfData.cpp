@@ -6,6 +6,7 @@
 
 #include "app/Log.h"
 #include "lens/LensSettingsModel.h"
+#include "lens/SettingsErrors.h"
 
 namespace cbx::lens {
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr int kFnUpdateAFGridValue = 52;
 constexpr int kFnIsChangeAFData = 53;
-constexpr int kErrAfData = 35;
 
 std::uint8_t Not8(unsigned value) { return static_cast<std::uint8_t>(~value & 0xFFu); }
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/Log.h"
+#include "lens/SettingsErrors.h"
 #include "update/ParseRules.h"
 
 namespace cbx::lens {
@@ -21,10 +22,6 @@ constexpr int kFnGetCustomModeChangeStatus = 64;
 constexpr int kFnFixInitFLValue = 90;
 constexpr int kFnIsChangeMFData = 103;
 constexpr int kFnSettingByteTests = 112;
-constexpr int kErrCsData = 36;
-constexpr int kErrOutOfRange = 38;
-constexpr int kErrMfData = 39;
-constexpr int kErrSettingByte = 40;
 
 constexpr std::uint8_t kOn = 0x55;
 constexpr std::uint8_t kErased = 0xFF;
@@ -303,13 +300,13 @@ bool LensSettingsModel::IsChangeMFData() const {
 
 bool LensSettingsModel::IsAfFunctionChanged() const {
   std::uint8_t stored = 0;
-  if (!ReadAfFunctionByte(stored)) ReportError(kFnSettingByteTests, kErrSettingByte);
+  if (!ReadAfFunctionByte(stored)) ReportError(kFnSettingByteTests, kErrByteData);
   return stored != afFunctionByte;
 }
 
 bool LensSettingsModel::IsMfSensitivityChanged() const {
   std::uint8_t stored = 0;
-  if (!ReadMfSensitivityByte(stored)) ReportError(kFnSettingByteTests, kErrSettingByte);
+  if (!ReadMfSensitivityByte(stored)) ReportError(kFnSettingByteTests, kErrByteData);
   return stored != mfSensitivityByte;
 }
 

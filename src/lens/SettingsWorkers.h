@@ -9,6 +9,7 @@
 
 #include "dock/DockDevice.h"
 #include "lens/LensSettingsModel.h"
+#include "lens/SettingsErrors.h"
 #include "lens/TransferHost.h"
 #include "update/AppState.h"
 
@@ -33,10 +34,6 @@ inline constexpr int kErrLensFailure = 31;
 inline constexpr int kErrDockNotConnected = 32;
 inline constexpr int kErrLensNotConnected = 33;
 inline constexpr int kErrCopyBlockData = 34;
-inline constexpr int kErrAfData = 35;
-inline constexpr int kErrCsData = 36;
-inline constexpr int kErrMfData = 39;
-inline constexpr int kErrByteData = 40;
 
 // ---- workers: each returns a TransferResult ----
 

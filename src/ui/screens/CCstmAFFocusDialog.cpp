@@ -15,7 +15,6 @@ namespace cbx::ui {
 
 namespace {
 constexpr int kFnBack = 50, kFnWrite = 51, kFnUpdateAFGridValue = 52;
-constexpr int kErrAfTable = 35;
 constexpr unsigned kLine = kFormatSingleLine | kFormatVCenter;
 constexpr int kLeft = (CControlAreaBaseDialog::kWidth - CAFAdjustGrid::kWidth) / 2;
 constexpr int kPictureHeight = 40;
@@ -78,7 +77,7 @@ void CCstmAFFocusDialog::Refresh() {
   try {
     m.UpdateAFGridValue(std::span(cells_.data(), static_cast<std::size_t>(gridCount_)));
   } catch (const lens::LensModelArgumentError&) {
-    ReportError(kFnUpdateAFGridValue, kErrAfTable);  // no place for this lens's table
+    ReportError(kFnUpdateAFGridValue, lens::kErrAfData);  // no place for this lens's table
   }
   ClearSelection();
   UpdateWriteButton();
@@ -172,7 +171,7 @@ void CCstmAFFocusDialog::Write() {
       ok = false;
     }
   }
-  if (!ok) ReportError(kFnWrite, kErrAfTable);
+  if (!ok) ReportError(kFnWrite, lens::kErrAfData);
   Refresh();
 }
 

@@ -6,8 +6,7 @@
 namespace cbx::ui {
 
 namespace {
-constexpr int kFnUpdateControls = 65, kFnBackReload = 110, kFnWriteReload = 111;
-constexpr int kErrByteData = 40;
+constexpr int kFnBackReload = 110, kFnWriteReload = 111;
 }  // namespace
 
 CCstmAFFunctionSetDialog::CCstmAFFunctionSetDialog(ScreenContext& context, QWidget* parent)
@@ -30,7 +29,7 @@ void CCstmAFFunctionSetDialog::LayOut() {
   write_ = AddLensButton(1, 5007, QRect(322, 404, 0, 0), [this] {
     lens::LensSettingsModel& m = Model();
     if (WriteCs()) {
-      if (!m.ReadAfFunctionByte(m.afFunctionByte)) ReportError(kFnWriteReload, kErrByteData);
+      if (!m.ReadAfFunctionByte(m.afFunctionByte)) ReportError(kFnWriteReload, lens::kErrByteData);
       m.SaveCsSnapshot();
     }
     Refresh();
@@ -50,7 +49,7 @@ CBasicButton* CCstmAFFunctionSetDialog::Button(int control) const {
 
 void CCstmAFFunctionSetDialog::Refresh() {
   std::uint8_t stored = 0xFF;
-  if (!Model().ReadAfFunctionByte(stored)) ReportError(kFnUpdateControls, kErrByteData);
+  if (!Model().ReadAfFunctionByte(stored)) ReportError(kFnUpdateControls, lens::kErrByteData);
   // Only 0x55 means AF-ON; the edit keeps whatever is being edited.
   afOn_ = lens::AfFunctionIsAfOn(Model().afFunctionByte);
   if (!HasUnsavedChanges()) afOn_ = lens::AfFunctionIsAfOn(stored);
@@ -69,7 +68,7 @@ void CCstmAFFunctionSetDialog::Choose(bool afOn) {
 bool CCstmAFFunctionSetDialog::HasUnsavedChanges() const { return Model().IsAfFunctionChanged(); }
 
 void CCstmAFFunctionSetDialog::DropEdits() {
-  if (!Model().ReadAfFunctionByte(Model().afFunctionByte)) ReportError(kFnBackReload, kErrByteData);
+  if (!Model().ReadAfFunctionByte(Model().afFunctionByte)) ReportError(kFnBackReload, lens::kErrByteData);
 }
 
 }  // namespace cbx::ui

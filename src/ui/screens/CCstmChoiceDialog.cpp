@@ -10,8 +10,7 @@
 namespace cbx::ui {
 
 namespace {
-constexpr int kFnUpdateControls = 65, kFnSetMessageText = 66, kFnBackReload = 110;
-constexpr int kErrCsGroup = 37, kErrByteData = 40;
+constexpr int kFnBackReload = 110;
 constexpr int kButtonTop[3] = {100, 184, 268};
 
 const CCstmChoiceDialog::Texts kAfSpeedTexts{1600, 1601, {1602, 1603, 1604}, {1605, 1606, 1607}, 1608};
@@ -83,7 +82,7 @@ void CCstmModeChoiceDialog::Refresh() {
   std::uint32_t group = m.SelectedGroup();
   if (!m.IsChangeCSDoubleData()) {
     group = lensReadable ? lensGroup : 0;
-    if (!lensReadable) ReportError(kFnUpdateControls, kErrCsGroup);
+    if (!lensReadable) ReportError(kFnUpdateControls, lens::kErrCsGroup);
   }
   // A byte the lens should not hold is shown, and kept, as the standard value.
   const int value = lens::DecodeThreeWay(lens::GroupByte(group, GroupByteIndex()));
@@ -94,7 +93,7 @@ void CCstmModeChoiceDialog::Refresh() {
 
   const int messageId = osMode_ && IsMl() ? 1809 : texts_.message;
   message_->SetTextFromId(context_.texts, messageId, kFormatSingleLine | kFormatVCenter);
-  if (!lensReadable) ReportError(kFnSetMessageText, kErrCsGroup);
+  if (!lensReadable) ReportError(kFnSetMessageText, lens::kErrCsGroup);
   const int lensValue = lens::DecodeThreeWay(lens::GroupByte(lensReadable ? lensGroup : 0, GroupByteIndex()));
   message_->SetText(TextOf(messageId).replace(QStringLiteral("%s"), ChoiceName(context_, osMode_, lensValue)));
   update();
@@ -146,7 +145,7 @@ void CCstmSelMFSensDialog::ShowStored(std::uint8_t stored) {
 
 void CCstmSelMFSensDialog::Refresh() {
   std::uint8_t stored = 0xFF;
-  if (!Model().ReadMfSensitivityByte(stored)) ReportError(kFnUpdateControls, kErrByteData);
+  if (!Model().ReadMfSensitivityByte(stored)) ReportError(kFnUpdateControls, lens::kErrByteData);
   // The screen opens on what the lens holds.
   Model().mfSensitivityByte = stored;
   ShowStored(stored);
@@ -156,7 +155,7 @@ void CCstmSelMFSensDialog::Refresh() {
 bool CCstmSelMFSensDialog::HasUnsavedChanges() const { return Model().IsMfSensitivityChanged(); }
 
 void CCstmSelMFSensDialog::DropEdits() {
-  if (!Model().ReadMfSensitivityByte(Model().mfSensitivityByte)) ReportError(kFnBackReload, kErrByteData);
+  if (!Model().ReadMfSensitivityByte(Model().mfSensitivityByte)) ReportError(kFnBackReload, lens::kErrByteData);
 }
 
 void CCstmSelMFSensDialog::OnChoice(int index) {

@@ -11,8 +11,6 @@
 namespace cbx::ui {
 
 namespace {
-constexpr int kFnUpdateControls = 65;
-constexpr int kErrCsGroup = 37;
 constexpr int kScale = CFlmtSliderNeo::kScaleWidth;
 constexpr unsigned kLine = kFormatSingleLine | kFormatVCenter;
 }  // namespace
@@ -82,11 +80,11 @@ void CCstmFocusLimitterDialog::Refresh() {
       if (m.GetCSSingleData(m.selectedMode, lensGroup)) {
         group = lensGroup;
       } else {
-        ReportError(kFnUpdateControls, kErrCsGroup);
+        ReportError(kFnUpdateControls, lens::kErrCsGroup);
       }
     }
   } catch (const lens::LensModelArgumentError&) {
-    ReportError(kFnUpdateControls, kErrCsGroup);  // no place for the record: show the edit
+    ReportError(kFnUpdateControls, lens::kErrCsGroup);  // no place for the record: show the edit
   }
   const lens::LimiterStart start = m.FixInitFLValue(group);
 

@@ -10,8 +10,7 @@
 namespace cbx::ui {
 
 namespace {
-constexpr int kFnUpdateControls = 65, kFnBackReload = 100;
-constexpr int kErrMfData = 39;
+constexpr int kFnBackReload = 100;
 constexpr int kLevelMin = 1, kLevelMax = 15;
 }  // namespace
 
@@ -76,7 +75,7 @@ CBasicButton* CCstmManualDialog::Button(int control) const {
 void CCstmManualDialog::Refresh() {
   lens::LensSettingsModel& m = Model();
   // An unknown switch byte is taken as off and the level as 1 or 15: the edit starts valid.
-  if (!m.LoadMfWord()) ReportError(kFnUpdateControls, kErrMfData);
+  if (!m.LoadMfWord()) ReportError(kFnUpdateControls, lens::kErrMfData);
   on_ = lens::MfSwitchOn(m.mfWord);
   SelectChoice({use_, notUse_}, on_ ? use_ : notUse_);
   const int level = std::clamp(lens::MfLevel(m.mfWord), kLevelMin, kLevelMax);
@@ -110,7 +109,7 @@ void CCstmManualDialog::UpdateWrite() { write_->setEnabled(LensLoaded() && Model
 bool CCstmManualDialog::HasUnsavedChanges() const { return Model().IsChangeMFData(); }
 
 void CCstmManualDialog::DropEdits() {
-  if (!Model().LoadMfWord()) ReportError(kFnBackReload, kErrMfData);
+  if (!Model().LoadMfWord()) ReportError(kFnBackReload, lens::kErrMfData);
 }
 
 }  // namespace cbx::ui

@@ -8,10 +8,7 @@
 namespace cbx::ui {
 
 namespace {
-constexpr int kFnSetMessageText = 66;
-constexpr int kErrCsGroup = 37;
 constexpr std::uint32_t kEnabledLine = 0x737373, kDisabledLine = 0xC8C8C8;
-
 }  // namespace
 
 CCstmSelDetailsDialog::CCstmSelDetailsDialog(ScreenContext& context, QWidget* parent)
@@ -64,7 +61,7 @@ void CCstmSelDetailsDialog::Refresh() {
   lens::LensSettingsModel& m = Model();
   std::uint32_t group = m.SelectedGroup();
   if (LensLoaded() && !m.IsChangeCSDoubleData() && !m.GetCSSingleData(m.selectedMode, group)) {
-    ReportError(kFnSetMessageText, kErrCsGroup);
+    ReportError(kFnSetMessageText, lens::kErrCsGroup);
   }
   SetMessageText(group);
   const lens::CustomisationRights r = Rights();

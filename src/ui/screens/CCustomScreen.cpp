@@ -6,10 +6,6 @@
 
 namespace cbx::ui {
 
-namespace {
-constexpr int kErrAfTable = 35;
-}  // namespace
-
 CCustomScreen::CCustomScreen(ScreenContext& context, int screenId, QWidget* parent)
     : CControlAreaBaseDialog(context, parent), id_(screenId) {}
 
@@ -72,7 +68,7 @@ bool CCustomScreen::ReloadAfTable(int functionNumber) {
   if (ok) {
     Model().afEditBuffer = table;
   } else if (functionNumber != 0) {
-    ReportError(functionNumber, kErrAfTable);
+    ReportError(functionNumber, lens::kErrAfData);
   }
   return ok;
 }

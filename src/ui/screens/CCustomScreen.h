@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "lens/CustomisationRules.h"
+#include "lens/SettingsErrors.h"
 #include "ui/screens/CControlAreaBaseDialog.h"
 
 namespace cbx::ui {
@@ -32,6 +33,10 @@ class CCustomScreen : public CControlAreaBaseDialog {
   static constexpr int kResultWrite = 22, kResultGoBack = 23;
 
  protected:
+  // Function numbers of the reports the screens write while they show what the lens holds.
+  static constexpr int kFnUpdateControls = 65;
+  static constexpr int kFnSetMessageText = 66;
+
   // Whether a lens record is loaded; every button action does nothing without one.
   bool LensLoaded() const;
   const update::CLensUpdateInfoData& Lens() const { return context_.state.currentDevice; }
