@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cbx::fuzz {
@@ -18,6 +19,9 @@ std::string FreshFolder(const std::string& name);
 // Writes the bytes to the file, replacing it; aborts when that fails, since a fuzz run
 // without its input file tests nothing.
 void WriteBytes(const std::string& path, const std::uint8_t* data, std::size_t size);
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
+  WriteBytes(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
 
 // Every regular file and symbolic link below `root`, as paths relative to it.
 std::vector<std::string> FilesBelow(const std::string& root);

@@ -43,8 +43,7 @@ std::map<std::string, std::string> Contents(const std::string& root) {
 }
 
 void Put(const std::string& root, const std::string& relative, const std::string& bytes) {
-  cbx::fuzz::WriteBytes(root + "/" + relative, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                        bytes.size());
+  cbx::fuzz::WriteBytes(root + "/" + relative, bytes);
 }
 
 }  // namespace

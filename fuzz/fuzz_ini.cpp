@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static const std::string folder = cbx::fuzz::FreshFolder("ini");
   const std::string path = folder + "/Config.ini";
-  cbx::fuzz::WriteBytes(path, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+  cbx::fuzz::WriteBytes(path, content);
 
   const std::string before = cbx::ReadIniValue(section, key, fallback, path);
   // Lookups that the program really makes, on the same file.

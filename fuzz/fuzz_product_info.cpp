@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static const std::string folder = cbx::fuzz::FreshFolder("productinfo");
   const std::string path = folder + "/1.01.ini";
-  cbx::fuzz::WriteBytes(path, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+  cbx::fuzz::WriteBytes(path, content);
 
   auto freshRecord = [&] {
     CLensUpdateInfoData record;
